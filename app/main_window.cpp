@@ -1,0 +1,197 @@
+// Start-up, the main window's frame messages, the notification icon and the exit routine.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/app.h"
+#include "common/ui.h"
+#include "state/state.h"
+
+HINSTANCE appInstance;
+HWND mainWindow;
+HWND panel;
+
+wchar_t titleText[kStringCapacity];
+wchar_t classNameText[kStringCapacity];
+wchar_t shortcutFileName[kStringCapacity];
+wchar_t settingsFileName[kStringCapacity];
+wchar_t folderFileName[kStringCapacity];
+wchar_t memoFileName[kStringCapacity];
+
+wchar_t exeFolder[kPathCapacity];
+wchar_t shortcutTarget[kPathCapacity];
+NOTIFYICONDATAW trayIconData;
+
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full current size");
+
+namespace {
+
+const wchar_t kShortcutTargetName[] = L"Glimra3.exe";
+
+void showLoadFailure(const wchar_t* fileName) {
+    wchar_t text[kPathCapacity];
+    formatText(text, kPathCapacity, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
+    showMessage(mainWindow, text, MB_ICONERROR);
+}
+
+void hideToTray(HWND window) {
+    Shell_NotifyIconW(NIM_ADD, &trayIconData);
+    ShowWindow(window, SW_HIDE);
+}
+
+void closeMainWindow(HWND window) {
+    if (isChecked(panel, IDC_ISTASK)) {
+        hideToTray(window);
+        return;
+    }
+    if (!isChecked(panel, IDC_NONEDIALOG) &&
+        showMessage(window, L"終了しますか？", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+        return;
+    }
+    saveStateAndClose(window);
+    PostQuitMessage(0);
+}
+
+void restoreFromTray(LPARAM mouseMessage) {
+    if (mouseMessage != WM_LBUTTONDOWN) {
+        return;
+    }
+    ShowWindow(mainWindow, SW_SHOW);
+    Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+}
+
+void paintNothing(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+}
+
+}  // namespace
+
+void loadStrings(HINSTANCE instance) {
+    LoadStringW(instance, IDS_TITLE, titleText, kStringCapacity);
+    LoadStringW(instance, IDS_CLASS_NAME, classNameText, kStringCapacity);
+    LoadStringW(instance, IDS_SHORTCUT_FILE, shortcutFileName, kStringCapacity);
+    LoadStringW(instance, IDS_SETTINGS_FILE, settingsFileName, kStringCapacity);
+    LoadStringW(instance, IDS_FOLDER_FILE, folderFileName, kStringCapacity);
+    LoadStringW(instance, IDS_MEMO_FILE, memoFileName, kStringCapacity);
+}
+
+void registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_GLIMRA));
+    windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_GLIMRA));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+    windowClass.lpszClassName = classNameText;
+    RegisterClassExW(&windowClass);
+}
+
+// The window's fixed size is in 96-DPI pixels; on a scaled display it grows with the system DPI
+// so that the panel, whose dialog units follow the font, still fits.
+int scaleForDpi(int pixels) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
+    if (screen) {
+        ReleaseDC(nullptr, screen);
+    }
+    if (dpi <= 0) {
+        dpi = kBaseDpi;
+    }
+    return MulDiv(pixels, dpi, kBaseDpi);
+}
+
+void computeExeFolders() {
+    if (!exeRelativePath(shortcutTarget, kShortcutTargetName)) {
+        shortcutTarget[0] = L'\0';
+    }
+    if (!exeRelativePath(exeFolder, L"")) {
+        exeFolder[0] = L'\0';
+    }
+}
+
+int createMainWindow(HINSTANCE instance, int showState) {
+    appInstance = instance;
+    mainWindow = CreateWindowExW(0, classNameText, titleText, WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
+                                 scaleForDpi(kMainWindowWidth), scaleForDpi(kMainWindowHeight), nullptr,
+                                 nullptr, instance, nullptr);
+    if (!mainWindow) {
+        return 0;
+    }
+    panel = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PANEL), mainWindow, panelDialogProc, 0);
+
+    loadSettings();
+    computeExeFolders();
+    if (!loadSaveFolder()) {
+        showLoadFailure(folderFileName);
+    }
+    if (Settings.ALMEMO) {
+        if (!loadMemo()) {
+            showLoadFailure(memoFileName);
+        }
+        SetDlgItemTextW(panel, IDC_MEMO, memoText);
+    }
+    rememberStartupMemo();
+
+    ShowWindow(mainWindow, showState);
+    ShowWindow(panel, showState);
+    UpdateWindow(mainWindow);
+    UpdateWindow(panel);
+    return 1;
+}
+
+void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* tip, HINSTANCE instance) {
+    trayIconData = NOTIFYICONDATAW{};
+    trayIconData.cbSize = sizeof(trayIconData);
+    trayIconData.hWnd = window;
+    trayIconData.uID = iconNumber;
+    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIconData.uCallbackMessage = kTrayCallbackMessage;
+    trayIconData.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
+    copyText(trayIconData.szTip, ARRAYSIZE(trayIconData.szTip), tip);
+}
+
+void saveStateAndClose(HWND window) {
+    if (isChecked(panel, IDC_SAVEINI)) {
+        saveSettings();
+    }
+    if (!storeSaveFolder()) {
+        showMessage(window, L"ファイルの書き込みに失敗しました。", MB_ICONERROR);
+    }
+    if (Settings.ASMEMO) {
+        takeMemoFromPanel();
+        // A memo the user never touched is left as it is on disk, whatever its encoding.
+        if (!memoUnchangedSinceStartup() && !storeMemo()) {
+            showMessage(window, L"メモの保存に失敗しました。", MB_ICONERROR);
+        }
+    }
+    DestroyWindow(window);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        prepareTrayIcon(IDI_GLIMRA, window, kTrayIconId, titleText, appInstance);
+        return 0;
+    case WM_PAINT:
+        paintNothing(window);
+        return 0;
+    case WM_CLOSE:
+        closeMainWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        return handleCommand(window, wParam, lParam);
+    case kTrayCallbackMessage:
+        restoreFromTray(lParam);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

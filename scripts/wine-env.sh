@@ -1,0 +1,47 @@
+# Sourced: a private, quiet Wine prefix inside the build folder, with Japanese fonts mapped,
+# and an X display (a private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
+# Expects BUILD_DIR. Sets WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES, LANG, DISPLAY.
+
+export WINEPREFIX="$BUILD_DIR/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+
+glimra_start_xvfb() {
+  local size="${1:-1280x800x24}"
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  GLIMRA_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$fd_file")"
+  rm -f "$fd_file"
+  trap 'kill $GLIMRA_XVFB_PID 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
+}
+
+if [ -z "${DISPLAY:-}" ] || [ -n "${GLIMRA_PRIVATE_DISPLAY:-}" ]; then
+  glimra_start_xvfb "${GLIMRA_SCREEN:-1280x800x24}"
+  GLIMRA_VIRTUAL_SCREEN=1
+fi
+
+glimra_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic"
+  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Shell Dlg" /t REG_SZ /d "IPAPGothic"
+  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Shell Dlg 2" /t REG_SZ /d "IPAPGothic"
+  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic"
+  glimra_reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96
+  # No crash dialogs: a crashing test program must fail, not wait for a click.
+  glimra_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+  wineserver -w
+  touch "$WINEPREFIX/.glimra-ready"
+fi

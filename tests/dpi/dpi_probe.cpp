@@ -1,5 +1,6 @@
-// Starts Glimra3.exe and prints the main window's size, the system DPI and whether the panel
-// lies inside the client area; the DPI test compares this with the scale it set.
+// Starts Glimra3.exe and prints the main window's size, the system DPI and the panel's size;
+// the DPI test compares this with the scale it set. With --rect or --capture it works on a
+// Glimra that is already running (the picture script uses it inside a Wine virtual desktop).
 #include <windows.h>
 
 #include <cstdio>
@@ -24,9 +25,36 @@ HWND findMainWindow(DWORD processId) {
 
 }  // namespace
 
+// Prints "x y width height" of the running main window, or presses its whole-screen button.
+int workOnRunningGlimra(const std::wstring& mode) {
+    HWND window = nullptr;
+    for (int attempt = 0; attempt < 200 && !window; ++attempt) {
+        window = FindWindowW(L"GLIMRA3", nullptr);
+        if (!window) {
+            Sleep(50);
+        }
+    }
+    if (!window) {
+        return 1;
+    }
+    if (mode == L"--rect") {
+        RECT frame;
+        GetWindowRect(window, &frame);
+        std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+        return 0;
+    }
+    HWND panel = FindWindowExW(window, nullptr, L"#32770", nullptr);
+    HWND button = GetDlgItem(panel, 1019);
+    PostMessageW(panel, WM_COMMAND, MAKEWPARAM(1019, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         return 2;
+    }
+    if (std::wstring(argv[1]) == L"--rect" || std::wstring(argv[1]) == L"--capture") {
+        return workOnRunningGlimra(argv[1]);
     }
     std::wstring exe = argv[1];
     STARTUPINFOW startup = {};

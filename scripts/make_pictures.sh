@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Remakes the README's pictures from the real program: the main window inside a Wine virtual
+# desktop (where Wine draws the frames), and a whole-screen capture that Glimra itself saved.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR="${BUILD_DIR:-$PWD/build}"
+[ -f "$BUILD_DIR/Glimra3.exe" ] && [ -f "$BUILD_DIR/tests/glimra_dpi_probe.exe" ] || {
+  echo "Build first: bash scripts/test.sh (or cmake --build $BUILD_DIR)"; exit 1; }
+GLIMRA_PRIVATE_DISPLAY=1
+source scripts/wine-env.sh
+
+work=$(mktemp -d)
+cp "$BUILD_DIR/Glimra3.exe" "$BUILD_DIR/readme.txt" "$work/"
+printf '[SETTING]\r\nNONEDIALOG=1\r\n' > "$work/glimra.ini"
+printf 'キャプチャのメモ\r\n' | iconv -f UTF-8 -t CP932 > "$work/memo.txt"
+winpath() { echo "Z:${1//\//\\}"; }
+
+# Every Wine process of this run joins one virtual desktop, so the probe sees Glimra's window.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Glimra /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Glimra /t REG_SZ /d 1280x800 /f >/dev/null 2>&1
+trap 'wine reg delete "HKCU\\Software\\Wine\\Explorer" /v Desktop /f >/dev/null 2>&1; wineserver -k; kill $GLIMRA_XVFB_PID 2>/dev/null' EXIT
+(cd "$work" && wine "$(winpath "$work/Glimra3.exe")" >/dev/null 2>&1 &)
+sleep 4
+read -r x y w h < <(wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --rect | tr -d '\r')
+mkdir -p docs
+import -window root -crop "${w}x${h}+${x}+${y}" +repage docs/main-window.png
+
+wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --capture
+for _ in $(seq 50); do [ -f "$work/image/img1.bmp" ] && break; sleep 0.2; done
+sleep 1
+convert "$work/image/img1.bmp" -resize 50% docs/capture.png
+rm -rf "$work"
+echo "Wrote docs/main-window.png and docs/capture.png"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remakes the README's pictures from the real program: the main window inside a Wine virtual
-# desktop (where Wine draws the frames), and a whole-screen capture that Glimra itself saved.
+# Remakes the README's pictures from the real program: the main window inside the Wine virtual
+# desktop that wine-env.sh sets up on a private screen (Wine draws the frames there), and a
+# whole-screen capture that Glimra itself saved.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
@@ -15,10 +16,6 @@ printf '[SETTING]\r\nNONEDIALOG=1\r\n' > "$work/glimra.ini"
 printf 'キャプチャのメモ\r\n' | iconv -f UTF-8 -t CP932 > "$work/memo.txt"
 winpath() { echo "Z:${1//\//\\}"; }
 
-# Every Wine process of this run joins one virtual desktop, so the probe sees Glimra's window.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Glimra /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Glimra /t REG_SZ /d 1280x800 /f >/dev/null 2>&1
-trap 'wine reg delete "HKCU\\Software\\Wine\\Explorer" /v Desktop /f >/dev/null 2>&1; wineserver -k; kill $GLIMRA_XVFB_PID 2>/dev/null' EXIT
 (cd "$work" && wine "$(winpath "$work/Glimra3.exe")" >/dev/null 2>&1 &)
 sleep 4
 read -r x y w h < <(wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --rect | tr -d '\r')

@@ -1,5 +1,8 @@
 # Sourced: a private, quiet Wine prefix inside the build folder, with Japanese fonts mapped,
 # and an X display (a private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
+# On a private display every Wine process joins one virtual desktop of the screen's size: Wine
+# then draws the window frames, and without a window manager each activation would otherwise
+# wait two seconds for the X focus (every message box of a test).
 # Expects BUILD_DIR. Sets WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES, LANG, DISPLAY.
 
 export WINEPREFIX="$BUILD_DIR/wineprefix"
@@ -28,6 +31,8 @@ if [ -z "${DISPLAY:-}" ] || [ -n "${GLIMRA_PRIVATE_DISPLAY:-}" ]; then
   glimra_start_xvfb "${GLIMRA_SCREEN:-1280x800x24}"
   GLIMRA_VIRTUAL_SCREEN=1
 fi
+GLIMRA_SCREEN_SIZE="${GLIMRA_SCREEN:-1280x800x24}"
+GLIMRA_SCREEN_SIZE="${GLIMRA_SCREEN_SIZE%x*}"
 
 glimra_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
@@ -44,4 +49,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready" ]; th
   glimra_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   wineserver -w
   touch "$WINEPREFIX/.glimra-ready"
+fi
+
+if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then
+  glimra_reg 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Glimra
+  glimra_reg 'HKCU\Software\Wine\Explorer\Desktops' /v Glimra /t REG_SZ /d "$GLIMRA_SCREEN_SIZE"
+else
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
 fi

@@ -79,6 +79,7 @@ constexpr int kMemoCapacity = 1024000;       // memo characters, terminator incl
 constexpr int kMemoBytesCapacity = 1024000;  // memo in ANSI form
 constexpr int kMessageCapacity = 1000;       // formatted capture messages
 constexpr int kFolderFileMaxBytes = 998;     // 499 characters, so a terminator always follows
+constexpr int kSettingValueCapacity = 12;    // "-2147483648" and its terminator
 constexpr int kWindowTableRows = 200;
 constexpr int kWindowTitleCapacity = 500;
 

@@ -1,9 +1,106 @@
-// STUB
+// The memo kept in "memo.txt" beside the executable, in the system ANSI code page, and what the
+// memo edit held at start-up.
 #include "state/state.h"
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+#include "app/app.h"
+#include "common/scoped.h"
+#include "common/ui.h"
+
 wchar_t memoText[kMemoCapacity];
 char memoBytes[kMemoBytesCapacity];
-int loadMemo() { return 1; }
-int storeMemo() { return 1; }
-void rememberStartupMemo() {}
-bool memoUnchangedSinceStartup() { return true; }
-void takeMemoFromPanel() {}
+
+namespace {
+
+// A file refused for its size at start-up is never written in that run, so its contents survive.
+bool memoFileRefused;
+
+// An exact copy, not a digest: a memo judged unchanged by mistake would lose the user's edit.
+std::wstring startupMemo;
+bool startupMemoRemembered;
+
+ScopedFile openMemoFile(DWORD access) {
+    wchar_t path[kPathCapacity] = {};
+    if (!exeRelativePath(path, memoFileName)) {
+        return ScopedFile();
+    }
+    return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+size_t memoLength() { return wcsnlen(memoText, kMemoCapacity); }
+
+}  // namespace
+
+// Loading starts the run's record of the file: refused or not.
+int loadMemo() {
+    memoFileRefused = false;
+    memset(memoBytes, 0, sizeof(memoBytes));
+    ScopedFile file = openMemoFile(GENERIC_READ);
+    if (!file) {
+        return 0;
+    }
+    // INVALID_FILE_SIZE counts as too large.
+    DWORD size = GetFileSize(file.get(), nullptr);
+    if (size >= static_cast<DWORD>(kMemoBytesCapacity)) {
+        memoFileRefused = true;
+        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
+        return 0;
+    }
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    DWORD read = 0;
+    if (!ReadFile(file.get(), memoBytes, size, &read, nullptr) || read != size) {
+        return 0;
+    }
+    // The file is shorter than the buffer, so a zero byte always ends what is converted, and each
+    // byte yields at most one character.
+    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, memoBytes, -1, memoText, kMemoCapacity);
+    return 1;
+}
+
+int storeMemo() {
+    // A buffer without its terminator is never converted: the conversion would read past it.
+    if (memoFileRefused || memoLength() == static_cast<size_t>(kMemoCapacity)) {
+        return 0;
+    }
+    // Converted before the file is opened: a memo whose ANSI form does not fit leaves the file
+    // as it was rather than cut.
+    int converted = WideCharToMultiByte(CP_ACP, 0, memoText, -1, memoBytes, kMemoBytesCapacity, nullptr, nullptr);
+    if (converted <= 0) {
+        return 0;
+    }
+    ScopedFile file = openMemoFile(GENERIC_WRITE);
+    if (!file) {
+        return 0;
+    }
+    DWORD bytes = static_cast<DWORD>(converted - 1);
+    DWORD written = 0;
+    if (!WriteFile(file.get(), memoBytes, bytes, &written, nullptr) || written != bytes) {
+        return 0;
+    }
+    // Nothing of a longer earlier memo remains.
+    SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
+    if (!SetEndOfFile(file.get())) {
+        return 0;
+    }
+    return 1;
+}
+
+void rememberStartupMemo() {
+    takeMemoFromPanel();
+    startupMemo.assign(memoText, memoLength());
+    startupMemoRemembered = true;
+}
+
+bool memoUnchangedSinceStartup() {
+    size_t length = memoLength();
+    return startupMemoRemembered && length == startupMemo.size() &&
+           wmemcmp(memoText, startupMemo.data(), length) == 0;
+}
+
+void takeMemoFromPanel() {
+    wmemset(memoText, L'\0', kMemoCapacity);
+    GetWindowTextW(GetDlgItem(panel, IDC_MEMO), memoText, kMemoCapacity);
+}

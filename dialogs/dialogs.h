@@ -25,6 +25,18 @@ void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder);
 int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM lParam, LPARAM data);
 
 // shell_services.cpp
+// What openDocument makes of the shell's answer; kOpenOther stands for success and for every
+// error without a code of its own.
+enum OpenDocumentCode {
+    kOpenOutOfMemory = 0,
+    kOpenFileNotFound = 1,
+    kOpenPathNotFound = 2,
+    kOpenBadFormat = 3,
+    kOpenAccessDenied = 4,
+    kOpenDllNotFound = 5,
+    kOpenShareViolation = 6,
+    kOpenOther = 100,
+};
 void desktopLinkPath(wchar_t* result);
 int createShortcut(const wchar_t* linkPath);
 int saveShellLink(const wchar_t* linkPath);

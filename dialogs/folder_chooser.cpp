@@ -1,4 +1,42 @@
-// STUB
+// The folder chooser: the shell's folder dialog, opened on a given folder, handing back the
+// file-system path the user confirms.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "common/scoped.h"
+#include "common/ui.h"
 #include "dialogs/dialogs.h"
-void browseForFolder(wchar_t*, HWND, const wchar_t*) {}
-int CALLBACK browseCallbackProc(HWND, UINT, LPARAM, LPARAM) { return 0; }
+
+int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM data) {
+    const wchar_t* initialFolder = reinterpret_cast<const wchar_t*>(data);
+    if (message == BFFM_INITIALIZED && initialFolder && initialFolder[0] != L'\0') {
+        SendMessageW(browseWindow, BFFM_SETSELECTIONW, TRUE, data);
+    }
+    return 0;
+}
+
+// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
+// receives a whole path, and stays as it was after Cancel.
+void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder) {
+    ComPtr<IMalloc> allocator;
+    SHGetMalloc(allocator.put());
+
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW record = {};
+    record.hwndOwner = owner;
+    record.pidlRoot = nullptr;
+    record.pszDisplayName = displayName;
+    record.lpszTitle = L"フォルダを選択してください。";
+    record.ulFlags = BIF_RETURNONLYFSDIRS;
+    record.lpfn = browseCallbackProc;
+    record.lParam = reinterpret_cast<LPARAM>(initialFolder);
+
+    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(&record));
+    if (!chosen) {
+        return;
+    }
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen.get(), path)) {
+        copyText(result, MAX_PATH, path);
+    }
+}

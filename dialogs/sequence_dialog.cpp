@@ -1,3 +1,63 @@
-// STUB
+// The sequence-number dialog: shows the running number in a field with up-down arrows and stores
+// the field's number on OK.
+#include <windows.h>
+#include <commctrl.h>
+
 #include "dialogs/dialogs.h"
-INT_PTR CALLBACK sequenceDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include "state/state.h"
+
+namespace {
+
+// The control takes a 16-bit position, so a counter beyond the range is brought to the nearer
+// bound here, before it could wrap into a number the user never had.
+int positionWithinRange(int counter) {
+    if (counter < 0) {
+        return 0;
+    }
+    return counter > kSequenceMax ? kSequenceMax : counter;
+}
+
+void showCounter(HWND dialog) {
+    InitCommonControls();
+    int counter = Settings.sequenceCounter;
+    HWND arrows = GetDlgItem(dialog, IDC_SEQUENCE_UPDOWN);
+    SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SEQUENCE_EDIT)), 0);
+    SendMessageW(arrows, UDM_SETRANGE, 0, MAKELPARAM(kSequenceMax, 0));
+    SendMessageW(arrows, UDM_SETPOS, 0, MAKELPARAM(positionWithinRange(counter), 0));
+}
+
+// Text that is no number within the range leaves the control at its last valid position, and
+// that position is what is stored; the error flag in the high word is not part of it.
+void storeCounter(HWND dialog) {
+    LRESULT reply = SendDlgItemMessageW(dialog, IDC_SEQUENCE_UPDOWN, UDM_GETPOS, 0, 0);
+    Settings.sequenceCounter = LOWORD(reply);
+    EndDialog(dialog, 1);
+}
+
+void handleSequenceCommand(HWND dialog, int id) {
+    switch (id) {
+    case IDOK:
+        storeCounter(dialog);
+        break;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK sequenceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        showCounter(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        handleSequenceCommand(dialog, LOWORD(wParam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,6 +1,78 @@
-// STUB
+// Shell services behind the menu: the desktop shortcut's path, writing a shortcut to the program,
+// and opening a document with the shell.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/app.h"
+#include "common/scoped.h"
+#include "common/ui.h"
 #include "dialogs/dialogs.h"
-void desktopLinkPath(wchar_t*) {}
-int createShortcut(const wchar_t*) { return 0; }
-int saveShellLink(const wchar_t*) { return 0; }
-int openDocument(const wchar_t*, HWND) { return 100; }
+
+// Without a desktop folder the path stays empty: a bare "\\Glimra3.lnk" would land in the root
+// of whatever drive is current.
+void desktopLinkPath(wchar_t* result) {
+    wchar_t desktop[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, TRUE) || desktop[0] == L'\0') {
+        return;
+    }
+    if (copyText(result, kPathCapacity, desktop) && appendText(result, kPathCapacity, L"\\")) {
+        appendText(result, kPathCapacity, shortcutFileName);
+    }
+}
+
+int createShortcut(const wchar_t* linkPath) {
+    ScopedCoInitialize com;
+    return saveShellLink(linkPath);
+}
+
+// Each step runs only when the one before it succeeded, so 1 means the file was saved.
+int saveShellLink(const wchar_t* linkPath) {
+    if (!linkPath || linkPath[0] == L'\0') {
+        return 0;
+    }
+    ComPtr<IShellLinkW> link;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid());
+    if (FAILED(result) || !link) {
+        return 0;
+    }
+    ComPtr<IPersistFile> file;
+    result = link->QueryInterface(IID_IPersistFile, file.putVoid());
+    if (FAILED(result) || !file) {
+        return 0;
+    }
+    result = link->SetPath(shortcutTarget);
+    if (SUCCEEDED(result)) {
+        result = link->SetDescription(L"");
+    }
+    if (SUCCEEDED(result)) {
+        result = link->SetShowCmd(SW_SHOWNORMAL);
+    }
+    if (SUCCEEDED(result)) {
+        result = file->Save(linkPath, TRUE);
+    }
+    return SUCCEEDED(result) ? 1 : 0;
+}
+
+int openDocument(const wchar_t* path, HWND owner) {
+    HINSTANCE answer = ShellExecuteW(owner, L"open", path, nullptr, nullptr, SW_SHOW);
+    switch (reinterpret_cast<UINT_PTR>(answer)) {
+    case 0:
+        return kOpenOutOfMemory;
+    case ERROR_FILE_NOT_FOUND:
+        return kOpenFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+        return kOpenPathNotFound;
+    case ERROR_BAD_FORMAT:
+        return kOpenBadFormat;
+    case SE_ERR_ACCESSDENIED:
+        return kOpenAccessDenied;
+    case SE_ERR_DLLNOTFOUND:
+        return kOpenDllNotFound;
+    case SE_ERR_SHARE:
+        return kOpenShareViolation;
+    default:
+        return kOpenOther;
+    }
+}

@@ -1,5 +1,119 @@
-// STUB
+// The window picker: lists the visible top-level windows worth capturing, by title in Z order,
+// and ends with the handle of the one the user confirms, or 0.
+#include "app/app.h"
+#include "common/ui.h"
 #include "dialogs/dialogs.h"
+
 WindowEntry windowTable[kWindowTableRows];
-int fillWindowList(HWND) { return 0; }
-INT_PTR CALLBACK windowPickerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+namespace {
+
+// The desktop and its gadgets.
+const wchar_t* const kSkippedClasses[] = {L"SideBar_HTMLHostWindow", L"BasicWindow", L"Progman"};
+// The Start button, and the picker itself.
+const wchar_t* const kSkippedTitles[] = {L"スタート", L"取得可能なプロセス"};
+
+bool isOneOf(const wchar_t* text, const wchar_t* const* names, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        if (lstrcmpW(text, names[i]) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the title only for windows whose class passed; false for a window not worth listing.
+bool readListableTitle(HWND window, wchar_t* title) {
+    if (!IsWindowVisible(window) || window == mainWindow) {
+        return false;
+    }
+    wchar_t className[kWindowTitleCapacity] = {};
+    GetClassNameW(window, className, kWindowTitleCapacity);
+    if (isOneOf(className, kSkippedClasses, ARRAYSIZE(kSkippedClasses))) {
+        return false;
+    }
+    GetWindowTextW(window, title, kWindowTitleCapacity);
+    return title[0] != L'\0' && !isOneOf(title, kSkippedTitles, ARRAYSIZE(kSkippedTitles));
+}
+
+void reportNothingListed(HWND dialog) {
+    showMessage(dialog, L"取得可能なプロセスはありません。", MB_ICONINFORMATION);
+    EndDialog(dialog, 0);
+}
+
+void refreshList(HWND dialog) {
+    if (!fillWindowList(dialog)) {
+        reportNothingListed(dialog);
+    }
+    showMessage(dialog, L"更新しました。", MB_ICONINFORMATION);
+}
+
+// Right after a fill nothing is selected (LB_ERR): that ends like Cancel, and no position
+// outside the table is ever read.
+void chooseSelectedWindow(HWND dialog) {
+    LRESULT position = SendDlgItemMessageW(dialog, IDC_WINDOW_LIST, LB_GETCURSEL, 0, 0);
+    HWND chosen = nullptr;
+    if (position >= 0 && position < kWindowTableRows) {
+        chosen = windowTable[position].window;
+    }
+    EndDialog(dialog, reinterpret_cast<INT_PTR>(chosen));
+}
+
+void handlePickerCommand(HWND dialog, int id) {
+    switch (id) {
+    case IDOK:
+        chooseSelectedWindow(dialog);
+        break;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        break;
+    case IDC_REFRESH:
+        refreshList(dialog);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+// The window at the very top of the Z order is never examined; the walk stops once the table is
+// full, so the list never shows more than its rows.
+int fillWindowList(HWND dialog) {
+    ZeroMemory(windowTable, sizeof(windowTable));
+    HWND list = GetDlgItem(dialog, IDC_WINDOW_LIST);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+
+    HWND window = GetWindow(GetTopWindow(GetDesktopWindow()), GW_HWNDNEXT);
+    int count = 0;
+    for (; window && count < kWindowTableRows; window = GetWindow(window, GW_HWNDNEXT)) {
+        wchar_t title[kWindowTitleCapacity] = {};
+        if (!readListableTitle(window, title)) {
+            continue;
+        }
+        WindowEntry& row = windowTable[count];
+        copyText(row.title, kWindowTitleCapacity, title);
+        row.window = window;
+        row.index = count;
+        ++count;
+    }
+    for (int row = 0; row < count; ++row) {
+        SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(windowTable[row].title));
+    }
+    return count > 0 ? 1 : 0;
+}
+
+INT_PTR CALLBACK windowPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        if (!fillWindowList(dialog)) {
+            reportNothingListed(dialog);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        handlePickerCommand(dialog, LOWORD(wParam));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

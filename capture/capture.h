@@ -12,6 +12,19 @@ extern wchar_t outputPath[kPathCapacity];
 void captureAndSave(HWND window, const wchar_t* modeTag);
 int waitMilliseconds(DWORD bound);
 
+// One kind of image file: its extension and, for the files GDI+ encodes, the encoder's MIME type.
+struct ImageFormat {
+    const wchar_t* extension;
+    const wchar_t* mimeType;  // null for the BMP file, which writeBmpFile writes itself
+};
+// The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.
+int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* formats[kImageFormatCount]);
+// The part of the path between the save folder and the extension, into a kPathCapacity buffer:
+// "\img7", "\img", "\7" or "\" (NONEIMG, CONSTANT and the already advanced counter).
+void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number);
+// outputPath = folder + name + extension; false, with outputPath empty, when that does not fit.
+bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension);
+
 // image_writers.cpp
 int writeBmpFile(int width, int height, const void* pixels);
 int findEncoderClsid(const wchar_t* mimeType, CLSID* classId);

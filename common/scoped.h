@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <gdiplus.h>
 #include <utility>
 
 // A value with a "none" state and a function that frees it; the template behind the wrappers below.
@@ -179,5 +180,12 @@ private:
     IMalloc* allocator_;
     LPITEMIDLIST list_;
 };
+
+// A GDI+ image or bitmap, disposed of once.
+struct GdiplusImageTraits {
+    static Gdiplus::GpImage* none() { return nullptr; }
+    static void free(Gdiplus::GpImage* image) { Gdiplus::DllExports::GdipDisposeImage(image); }
+};
+using ScopedGdiplusImage = Scoped<Gdiplus::GpImage*, GdiplusImageTraits>;
 
 #endif

@@ -96,6 +96,9 @@ constexpr DWORD kWindowCaptureWaitMs = 700;
 constexpr int kSequenceMax = 9999;
 
 constexpr int kBmpHeaderBytes = 54;  // 14-byte file header + 40-byte information header
+constexpr WORD kBmpSignature = 0x4D42;  // "BM", little-endian
+constexpr WORD kCaptureBitCount = 24;    // bits per pixel of the capture bitmap and the BMP file
+constexpr int kImageFormatCount = 3;     // BMP, JPEG and PNG: the most files one capture writes
 #endif
 
 #endif

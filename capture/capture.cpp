@@ -1,5 +1,241 @@
-// STUB
+// The capture pipeline: the screen copied with the cursor into a DIB section, the save folder made
+// sure of, the image named and written in the chosen formats; and the busy wait on the clock.
 #include "capture/capture.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <ctime>
+#include <cwchar>
+
+#include "app/app.h"
+#include "common/scoped.h"
+#include "common/ui.h"
+#include "state/state.h"
+
 wchar_t outputPath[kPathCapacity];
-void captureAndSave(HWND, const wchar_t*) {}
-int waitMilliseconds(DWORD) { return 1; }
+
+namespace {
+
+const wchar_t kFreeModeTag[] = L"mode:free";
+const wchar_t kFallbackFolderName[] = L"image\\";
+
+const ImageFormat kBmpFormat = {L".bmp", nullptr};
+const ImageFormat kJpegFormat = {L".jpg", L"image/jpeg"};
+const ImageFormat kPngFormat = {L".png", L"image/png"};
+
+constexpr unsigned long long kMillisecondsPerSecond = 1000;
+
+struct CaptureRegion {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// False when there is nothing to copy: the chosen window is gone (its rectangle would be made up),
+// or a side is zero or negative (a negative height would even turn the bitmap upside down).
+bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region) {
+    RECT rect = {};
+    if (modeTag && lstrcmpW(modeTag, kFreeModeTag) == 0) {
+        if (!GetWindowRect(window, &rect)) {
+            return false;
+        }
+        *region = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    } else {
+        if (!GetWindowRect(GetDesktopWindow(), &rect)) {
+            return false;
+        }
+        *region = {0, 0, rect.right, rect.bottom};
+    }
+    return region->width > 0 && region->height > 0;
+}
+
+// Positive height: bottom-up rows, the order the BMP file stores them in.
+HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = region.width;
+    info.bmiHeader.biHeight = region.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kCaptureBitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
+}
+
+void copyScreen(HDC target, const CaptureRegion& region) {
+    HWND desktop = GetDesktopWindow();
+    ScopedWindowDC screen(desktop, GetWindowDC(desktop));
+    if (!screen) {
+        return;
+    }
+    BitBlt(target, 0, 0, region.width, region.height, screen.get(), region.left, region.top, SRCCOPY);
+}
+
+// Drawn whenever there is a cursor handle, shown or not.
+void drawCursor(HDC target, const CaptureRegion& region) {
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof(cursor);
+    if (!GetCursorInfo(&cursor) || !cursor.hCursor) {
+        return;
+    }
+    ICONINFO icon = {};
+    if (!GetIconInfo(cursor.hCursor, &icon)) {
+        return;
+    }
+    // GetIconInfo hands out copies of the cursor's bitmaps; they are ours to delete.
+    ScopedGdiObject mask(icon.hbmMask);
+    ScopedGdiObject colour(icon.hbmColor);
+    DrawIcon(target, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - region.left,
+             cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - region.top, cursor.hCursor);
+}
+
+// The bitmap leaves the memory DC before anyone reads it: GDI+ must not be handed a bitmap that is
+// selected into a DC, and the flush makes the pixel memory whole before the BMP writer reads it.
+void drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& region) {
+    ScopedSelection selection(memoryDC, bitmap);
+    copyScreen(memoryDC, region);
+    drawCursor(memoryDC, region);
+    GdiFlush();
+}
+
+void showFolderMessage(HWND owner, const wchar_t* format, const wchar_t* folder) {
+    wchar_t message[kMessageCapacity];
+    formatText(message, kMessageCapacity, format, folder);
+    showMessage(owner, message, MB_ICONINFORMATION);
+}
+
+void ensureSaveFolder(HWND owner) {
+    if (PathIsDirectoryW(saveFolder)) {
+        return;
+    }
+    showFolderMessage(owner, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
+    wchar_t fallback[kPathCapacity];
+    // Without a whole fallback path the folder stays as it was, and every file reports its failure.
+    if (exeFolder[0] == L'\0' || !copyText(fallback, kPathCapacity, exeFolder) ||
+        !appendText(fallback, kPathCapacity, kFallbackFolderName)) {
+        return;
+    }
+    copyText(saveFolder, kPathCapacity, fallback);
+    markSaveFolderChosen();
+    if (PathIsDirectoryW(saveFolder)) {
+        return;
+    }
+    showFolderMessage(owner, L"%lsが存在しなかったため、新たに作成します。", saveFolder);
+    CreateDirectoryW(saveFolder, nullptr);
+    showMessage(owner, L"保存先を初期化しました。", MB_ICONINFORMATION);
+}
+
+// A counter loaded as the largest integer goes on from the smallest instead of overflowing.
+int nextSequenceNumber(int number) {
+    return static_cast<int>(static_cast<unsigned int>(number) + 1u);
+}
+
+// The path is quoted from its parts, so a path too long for outputPath is still shown whole:
+// the message buffer holds any folder and name with room to spare.
+void reportFailedFile(const wchar_t* name, const wchar_t* extension) {
+    wchar_t message[kMessageCapacity];
+    formatText(message, kMessageCapacity, L"\"%ls%ls%ls\"の作成に失敗しました。", saveFolder, name, extension);
+    showMessage(mainWindow, message, MB_ICONERROR);
+}
+
+int writeImageFile(const ImageFormat& format, const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
+    if (format.mimeType) {
+        return saveWithEncoder(bitmap, format.mimeType);
+    }
+    return writeBmpFile(region.width, region.height, pixels);
+}
+
+// Without pixels (no bitmap could be made) every file counts as failed and is reported.
+void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
+    if (Settings.CONSTANT) {
+        Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
+    }
+    wchar_t name[kPathCapacity];
+    buildImageName(name, Settings.NONEIMG != 0, Settings.CONSTANT != 0, Settings.sequenceCounter);
+    const ImageFormat* formats[kImageFormatCount] = {};
+    int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
+    for (int i = 0; i < count; ++i) {
+        bool fits = buildOutputPath(saveFolder, name, formats[i]->extension);
+        if (!fits || !pixels || !writeImageFile(*formats[i], region, pixels, bitmap)) {
+            reportFailedFile(name, formats[i]->extension);
+        }
+    }
+}
+
+// Everything that needs the bitmap; its DC and the bitmap itself are gone when this returns.
+void captureAndStore(HWND window, const wchar_t* modeTag) {
+    CaptureRegion region = {};
+    bool haveRegion = findCaptureRegion(window, modeTag, &region);
+    ScopedMemoryDC memoryDC(haveRegion ? CreateCompatibleDC(nullptr) : nullptr);
+    void* pixels = nullptr;
+    ScopedGdiObject bitmap(memoryDC ? createCaptureBitmap(region, &pixels) : nullptr);
+    if (bitmap && pixels) {
+        drawScreenAndCursor(memoryDC.get(), bitmap.get(), region);
+    } else {
+        pixels = nullptr;
+    }
+    ensureSaveFolder(window);
+    if (Settings.NONESCS) {
+        return;
+    }
+    writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()));
+}
+
+DWORD elapsedMilliseconds(clock_t start, clock_t now) {
+    // Unsigned arithmetic keeps the difference right across a wrap of the tick count.
+    DWORD ticks = static_cast<DWORD>(now) - static_cast<DWORD>(start);
+    return static_cast<DWORD>(ticks * kMillisecondsPerSecond / CLOCKS_PER_SEC);
+}
+
+}  // namespace
+
+void captureAndSave(HWND window, const wchar_t* modeTag) {
+    refreshSettingsFromPanel();
+    ShowWindow(mainWindow, SW_HIDE);
+    waitMilliseconds(kCaptureWaitMs);
+    captureAndStore(window, modeTag);
+    ShowWindow(mainWindow, SW_SHOW);
+}
+
+int waitMilliseconds(DWORD bound) {
+    const clock_t start = clock();
+    for (;;) {
+        const clock_t now = clock();
+        if (now == static_cast<clock_t>(-1)) {
+            return 0;
+        }
+        if (elapsedMilliseconds(start, now) > bound) {
+            return 1;
+        }
+    }
+}
+
+int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* formats[kImageFormatCount]) {
+    int count = 0;
+    if (alwaysBmp || (!jpeg && !png)) {
+        formats[count++] = &kBmpFormat;
+    }
+    if (jpeg) {
+        formats[count++] = &kJpegFormat;
+    }
+    if (png) {
+        formats[count++] = &kPngFormat;
+    }
+    return count;
+}
+
+void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number) {
+    const wchar_t* start = withoutPrefix ? L"\\" : L"\\img";
+    if (numbered) {
+        formatText(name, kPathCapacity, L"%ls%d", start, number);
+    } else {
+        formatText(name, kPathCapacity, L"%ls", start);
+    }
+}
+
+bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
+    wmemset(outputPath, L'\0', kPathCapacity);
+    return copyText(outputPath, kPathCapacity, folder) && appendText(outputPath, kPathCapacity, name) &&
+           appendText(outputPath, kPathCapacity, extension);
+}

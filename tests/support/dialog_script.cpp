@@ -2,6 +2,8 @@
 // class name.
 #include "dialog_script.h"
 
+#include <commctrl.h>
+
 #include <set>
 
 namespace {
@@ -62,6 +64,18 @@ DialogScript::Match dialogWithControl(int id) {
 
 DialogScript::Match folderDialog() {
     return [](HWND dialog) { return FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr) != nullptr; };
+}
+
+std::wstring selectedFolderName(HWND browseDialog) {
+    HWND tree = FindWindowExW(browseDialog, nullptr, L"SysTreeView32", nullptr);
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    item.pszText = text;
+    item.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 void pressButton(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }

@@ -36,6 +36,8 @@ private:
 DialogScript::Match dialogWithControl(int id);
 // Matches the shell's folder dialog (the one with the folder tree).
 DialogScript::Match folderDialog();
+// The name of the folder selected in the shell's folder dialog, as its tree shows it.
+std::wstring selectedFolderName(HWND browseDialog);
 // Posts a button press to the dialog.
 void pressButton(HWND dialog, int id);
 std::wstring controlText(HWND dialog, int id);

@@ -2,7 +2,6 @@
 // the document opener, and the shell's folder dialog driven in-process.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -93,19 +92,6 @@ void closeNewNotepads(const std::set<DWORD>& before) {
         }
         Sleep(100);
     }
-}
-
-std::wstring selectedTreeItem(HWND browseDialog) {
-    HWND tree = FindWindowExW(browseDialog, nullptr, L"SysTreeView32", nullptr);
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW data = {};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = text;
-    data.cchTextMax = MAX_PATH;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
-    return text;
 }
 
 bool hasChildText(HWND dialog, const std::wstring& wanted) {
@@ -232,10 +218,11 @@ TEST_F(ShellServices, FolderChooserOpensOnTheGivenFolderAndGivesBackTheConfirmed
         std::wstring selectedAtStart;
         bool titleShown = false;
         DialogScript script(folderDialog(), {[&](HWND dialog) {
-                                selectedAtStart = selectedTreeItem(dialog);
+                                selectedAtStart = selectedFolderName(dialog);
                                 titleShown = hasChildText(dialog, L"フォルダを選択してください。");
                                 if (!c.select.empty()) {
-                                    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(c.select.c_str()));
+                                    LPARAM path = reinterpret_cast<LPARAM>(c.select.c_str());
+                                    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, path);
                                 }
                                 pressButton(dialog, c.button);
                             }});

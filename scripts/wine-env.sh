@@ -36,7 +36,7 @@ GLIMRA_SCREEN_SIZE="${GLIMRA_SCREEN_SIZE%x*}"
 
 glimra_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready" ]; then
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
@@ -45,10 +45,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready" ]; th
   glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Shell Dlg 2" /t REG_SZ /d "IPAPGothic"
   glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic"
   glimra_reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96
+  # Text files open in Notepad, as on Windows (the new prefix has the verb but not the extension).
+  glimra_reg 'HKCR\.txt' /ve /t REG_SZ /d txtfile
   # No crash dialogs: a crashing test program must fail, not wait for a click.
   glimra_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   wineserver -w
-  touch "$WINEPREFIX/.glimra-ready"
+  touch "$WINEPREFIX/.glimra-ready-2"
 fi
 
 if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then

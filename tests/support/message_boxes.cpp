@@ -50,8 +50,14 @@ BOOL CALLBACK scanChild(HWND child, LPARAM data) {
 
 }  // namespace
 
+// A dialog's label may also have id 0xFFFF (-1); a message box has no edit or up-down control.
 bool isMessageBox(HWND window) {
-    return className(window) == L"#32770" && GetDlgItem(window, kMessageTextId) != nullptr;
+    if (className(window) != L"#32770" || GetDlgItem(window, kMessageTextId) == nullptr) {
+        return false;
+    }
+    return FindWindowExW(window, nullptr, L"Edit", nullptr) == nullptr &&
+           FindWindowExW(window, nullptr, L"msctls_updown32", nullptr) == nullptr &&
+           FindWindowExW(window, nullptr, L"ListBox", nullptr) == nullptr;
 }
 
 RecordedBox readMessageBox(HWND window) {

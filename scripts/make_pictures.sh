@@ -16,6 +16,10 @@ printf '[SETTING]\r\nNONEDIALOG=1\r\n' > "$work/glimra.ini"
 printf 'キャプチャのメモ\r\n' | iconv -f UTF-8 -t CP932 > "$work/memo.txt"
 winpath() { echo "Z:${1//\//\\}"; }
 
+mkdir -p "$work/image"
+# Something to capture besides Glimra itself: its user guide in Notepad.
+(cd "$work" && wine notepad "$(winpath "$work/readme.txt")" >/dev/null 2>&1 &)
+sleep 2
 (cd "$work" && wine "$(winpath "$work/Glimra3.exe")" >/dev/null 2>&1 &)
 sleep 4
 read -r x y w h < <(wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --rect | tr -d '\r')

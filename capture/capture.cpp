@@ -156,7 +156,8 @@ void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bi
     const ImageFormat* formats[kImageFormatCount] = {};
     int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
     for (int i = 0; i < count; ++i) {
-        bool fits = buildOutputPath(saveFolder, name, formats[i]->extension);
+        // An empty folder names none: the files would land at the root of the current drive.
+        bool fits = saveFolder[0] != L'\0' && buildOutputPath(saveFolder, name, formats[i]->extension);
         if (!fits || !pixels || !writeImageFile(*formats[i], region, pixels, bitmap)) {
             reportFailedFile(name, formats[i]->extension);
         }

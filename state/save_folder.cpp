@@ -27,8 +27,10 @@ ScopedFile openFolderFile(DWORD access) {
     return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Without the executable's folder there is no default: a bare "image" folder would be looked
+// for in whatever the current folder is.
 void useDefaultFolder() {
-    if (!copyText(saveFolder, kPathCapacity, exeFolder) ||
+    if (exeFolder[0] == L'\0' || !copyText(saveFolder, kPathCapacity, exeFolder) ||
         !appendText(saveFolder, kPathCapacity, kDefaultFolderName)) {
         saveFolder[0] = L'\0';
     }

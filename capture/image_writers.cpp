@@ -24,6 +24,29 @@ bool writeAll(HANDLE file, const void* bytes, DWORD size) {
     return WriteFile(file, bytes, size, &written, nullptr) && written == size;
 }
 
+// The bytes an encoder left in a memory stream, written to outputPath whole or not at all.
+bool writeEncodedFile(IStream* stream) {
+    HGLOBAL memory = nullptr;
+    STATSTG status = {};
+    if (FAILED(GetHGlobalFromStream(stream, &memory)) || FAILED(stream->Stat(&status, STATFLAG_NONAME)) ||
+        status.cbSize.QuadPart > MAXDWORD) {
+        return false;
+    }
+    const DWORD size = static_cast<DWORD>(status.cbSize.QuadPart);
+    const void* bytes = GlobalLock(memory);
+    if (!bytes) {
+        return false;
+    }
+    ScopedFile file(CreateFileW(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool written = file && writeAll(file.get(), bytes, size);
+    GlobalUnlock(memory);
+    if (file && !written) {
+        file.reset();
+        DeleteFileW(outputPath);
+    }
+    return written;
+}
+
 }  // namespace
 
 int writeBmpFile(int width, int height, const void* pixels) {
@@ -105,13 +128,12 @@ int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType) {
     if (!image) {
         return 0;
     }
-    const bool existed = GetFileAttributesW(outputPath) != INVALID_FILE_ATTRIBUTES;
-    if (Gdiplus::DllExports::GdipSaveImageToFile(image.get(), outputPath, &encoder, nullptr) == Gdiplus::Ok) {
-        return 1;
+    // Encoded in memory and written out here: an encoder that does not pass on a failed write
+    // (Wine's JPEG encoder on a full disk) would leave a cut file that counts as saved.
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+        Gdiplus::DllExports::GdipSaveImageToStream(image.get(), stream.get(), &encoder, nullptr) != Gdiplus::Ok) {
+        return 0;
     }
-    // A file this save began is not left behind half encoded.
-    if (!existed) {
-        DeleteFileW(outputPath);
-    }
-    return 0;
+    return writeEncodedFile(stream.get()) ? 1 : 0;
 }

@@ -6,22 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "capture_fixture.h"
-#include "message_boxes.h"
+#include "robust_capture.h"
 
 namespace {
 
-const wchar_t kFailureText[] = L"の作成に失敗しました。";
-const wchar_t kMissingText[] = L"が存在しなかったため、保存先を初期化します。";
-const wchar_t kCreatingText[] = L"が存在しなかったため、新たに作成します。";
-const wchar_t kResetText[] = L"保存先を初期化しました。";
 const wchar_t kSizeMessage[] = L"ファイルサイズが許容限界をオーバーしています。";
-
-std::wstring failureMessage(const std::wstring& path) { return L"\"" + path + L"\"" + kFailureText; }
-
-std::vector<std::wstring> failuresFor(const std::wstring& stem) {
-    return {failureMessage(stem + L".bmp"), failureMessage(stem + L".jpg"), failureMessage(stem + L".png")};
-}
 
 // A real folder with a name of the given length: "\." steps name the same folder again.
 std::wstring longRealFolder(const std::wstring& folder, size_t length) {
@@ -51,22 +40,7 @@ std::wstring besideTestExe(const wchar_t* name) {
     return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
-// A small window of the test's own, captured in "mode:free" so each capture stays small.
-class CapturePathLimits : public CaptureTest {
-protected:
-    void SetUp() override {
-        CaptureTest::SetUp();
-        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"GlimraCaptureTestMain", L"subject", WS_POPUP, 30, 30, 48, 32,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ShowWindow(window_, SW_SHOWNOACTIVATE);
-        tick({IDC_USEBG, IDC_JPEGPIC, IDC_PNGPIC, IDC_CONSTANT});
-    }
-    void TearDown() override {
-        DestroyWindow(window_);
-        CaptureTest::TearDown();
-    }
-    HWND window_ = nullptr;
-};
+using CapturePathLimits = RobustCapture;
 
 TEST_F(CapturePathLimits, SaveFolderAtTheLimitIsWrittenWhenThePathFitsAndReportedWholeWhenNot) {
     const struct {
@@ -81,17 +55,17 @@ TEST_F(CapturePathLimits, SaveFolderAtTheLimitIsWrittenWhenThePathFitsAndReporte
         ASSERT_EQ(c.folderLength, folder.size());
         ASSERT_TRUE(copyText(saveFolder, kPathCapacity, folder.c_str()));
         MessageBoxRecorder recorder;
-        captureAndSave(window_, L"mode:free");
+        capture();
         ++counter;
         const std::wstring stem = folder + L"\\img" + std::to_wstring(counter);
         EXPECT_EQ(counter, Settings.sequenceCounter);
         if (c.fits) {
             ASSERT_EQ(499u, stem.size() + 4);
             EXPECT_TRUE(recorder.texts().empty());
-            const std::wstring number = std::to_wstring(counter);
-            EXPECT_EQ((std::vector<std::wstring>{L"img" + number + L".bmp", L"img" + number + L".jpg",
-                                                 L"img" + number + L".png"}),
-                      filesIn(target.path()));
+            EXPECT_EQ(imageNames(counter), filesIn(target.path()));
+            for (const std::wstring& name : imageNames(counter)) {
+                EXPECT_TRUE(wholeImage(target.file(name))) << narrow(name);
+            }
         } else {
             EXPECT_EQ(failuresFor(stem), recorder.texts());
             EXPECT_TRUE(filesIn(target.path()).empty());
@@ -110,7 +84,7 @@ TEST_F(CapturePathLimits, StoredFolderTooLongToLoadFallsBackToTheImageFolder) {
         saveFolder[0] = L'\0';
         MessageBoxRecorder recorder;
         EXPECT_EQ(0, loadSaveFolder());
-        captureAndSave(window_, L"mode:free");
+        capture();
 
         const std::wstring fallback = withSlash(exeScratch.file(L"image"));
         std::vector<std::wstring> expected = {kSizeMessage, kMissingText};
@@ -155,7 +129,7 @@ TEST_F(CapturePathLimits, FallbackThatCannotBeNamedReportsEveryFileAndWritesNoth
         ASSERT_TRUE(copyText(exeFolder, kPathCapacity, c.exeFolder.c_str()));
         ASSERT_TRUE(copyText(saveFolder, kPathCapacity, c.saveFolder.c_str()));
         MessageBoxRecorder recorder;
-        captureAndSave(window_, L"mode:free");
+        capture();
         ++counter;
 
         std::vector<std::wstring> expected = {c.saveFolder + kMissingText};

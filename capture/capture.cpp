@@ -26,70 +26,6 @@ const ImageFormat kPngFormat = {L".png", L"image/png"};
 
 constexpr unsigned long long kMillisecondsPerSecond = 1000;
 
-struct CaptureRegion {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-// False when there is nothing to copy: the chosen window is gone (its rectangle would be made up),
-// or a side is zero or negative (a negative height would even turn the bitmap upside down).
-bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region) {
-    RECT rect = {};
-    if (modeTag && lstrcmpW(modeTag, kFreeModeTag) == 0) {
-        if (!GetWindowRect(window, &rect)) {
-            return false;
-        }
-        *region = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-    } else {
-        if (!GetWindowRect(GetDesktopWindow(), &rect)) {
-            return false;
-        }
-        *region = {0, 0, rect.right, rect.bottom};
-    }
-    return region->width > 0 && region->height > 0;
-}
-
-// Positive height: bottom-up rows, the order the BMP file stores them in.
-HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = region.width;
-    info.bmiHeader.biHeight = region.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = kCaptureBitCount;
-    info.bmiHeader.biCompression = BI_RGB;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
-}
-
-void copyScreen(HDC target, const CaptureRegion& region) {
-    HWND desktop = GetDesktopWindow();
-    ScopedWindowDC screen(desktop, GetWindowDC(desktop));
-    if (!screen) {
-        return;
-    }
-    BitBlt(target, 0, 0, region.width, region.height, screen.get(), region.left, region.top, SRCCOPY);
-}
-
-// Drawn whenever there is a cursor handle, shown or not.
-void drawCursor(HDC target, const CaptureRegion& region) {
-    CURSORINFO cursor = {};
-    cursor.cbSize = sizeof(cursor);
-    if (!GetCursorInfo(&cursor) || !cursor.hCursor) {
-        return;
-    }
-    ICONINFO icon = {};
-    if (!GetIconInfo(cursor.hCursor, &icon)) {
-        return;
-    }
-    // GetIconInfo hands out copies of the cursor's bitmaps; they are ours to delete.
-    ScopedGdiObject mask(icon.hbmMask);
-    ScopedGdiObject colour(icon.hbmColor);
-    DrawIcon(target, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - region.left,
-             cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - region.top, cursor.hCursor);
-}
-
 // The bitmap leaves the memory DC before anyone reads it: GDI+ must not be handed a bitmap that is
 // selected into a DC, and the flush makes the pixel memory whole before the BMP writer reads it.
 void drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& region) {
@@ -164,6 +100,71 @@ void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bi
     }
 }
 
+DWORD elapsedMilliseconds(clock_t start, clock_t now) {
+    // Unsigned arithmetic keeps the difference right across a wrap of the tick count.
+    DWORD ticks = static_cast<DWORD>(now) - static_cast<DWORD>(start);
+    return static_cast<DWORD>(ticks * kMillisecondsPerSecond / CLOCKS_PER_SEC);
+}
+
+}  // namespace
+
+// False when there is nothing to copy: the chosen window is gone (its rectangle would be made up),
+// or a side is zero or negative (a negative height would even turn the bitmap upside down).
+bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region) {
+    RECT rect = {};
+    if (modeTag && lstrcmpW(modeTag, kFreeModeTag) == 0) {
+        if (!GetWindowRect(window, &rect)) {
+            return false;
+        }
+        *region = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    } else {
+        if (!GetWindowRect(GetDesktopWindow(), &rect)) {
+            return false;
+        }
+        *region = {0, 0, rect.right, rect.bottom};
+    }
+    return region->width > 0 && region->height > 0;
+}
+
+// Positive height: bottom-up rows, the order the BMP file stores them in.
+HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = region.width;
+    info.bmiHeader.biHeight = region.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = kCaptureBitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
+}
+
+void copyScreen(HDC target, const CaptureRegion& region) {
+    HWND desktop = GetDesktopWindow();
+    ScopedWindowDC screen(desktop, GetWindowDC(desktop));
+    if (!screen) {
+        return;
+    }
+    BitBlt(target, 0, 0, region.width, region.height, screen.get(), region.left, region.top, SRCCOPY);
+}
+
+// Drawn whenever there is a cursor handle, shown or not.
+void drawCursor(HDC target, const CaptureRegion& region) {
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof(cursor);
+    if (!GetCursorInfo(&cursor) || !cursor.hCursor) {
+        return;
+    }
+    ICONINFO icon = {};
+    if (!GetIconInfo(cursor.hCursor, &icon)) {
+        return;
+    }
+    // GetIconInfo hands out copies of the cursor's bitmaps; they are ours to delete.
+    ScopedGdiObject mask(icon.hbmMask);
+    ScopedGdiObject colour(icon.hbmColor);
+    DrawIcon(target, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - region.left,
+             cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - region.top, cursor.hCursor);
+}
+
 // Everything that needs the bitmap; its DC and the bitmap itself are gone when this returns.
 void captureAndStore(HWND window, const wchar_t* modeTag) {
     CaptureRegion region = {};
@@ -182,14 +183,6 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
     }
     writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()));
 }
-
-DWORD elapsedMilliseconds(clock_t start, clock_t now) {
-    // Unsigned arithmetic keeps the difference right across a wrap of the tick count.
-    DWORD ticks = static_cast<DWORD>(now) - static_cast<DWORD>(start);
-    return static_cast<DWORD>(ticks * kMillisecondsPerSecond / CLOCKS_PER_SEC);
-}
-
-}  // namespace
 
 void captureAndSave(HWND window, const wchar_t* modeTag) {
     refreshSettingsFromPanel();

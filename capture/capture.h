@@ -12,6 +12,21 @@ extern wchar_t outputPath[kPathCapacity];
 void captureAndSave(HWND window, const wchar_t* modeTag);
 int waitMilliseconds(DWORD bound);
 
+// The steps of captureAndSave after its wait, each callable on its own so each can be timed.
+struct CaptureRegion {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region);
+// A 24-bit bottom-up DIB section of the region's size, and its pixel memory.
+HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels);
+void copyScreen(HDC target, const CaptureRegion& region);
+void drawCursor(HDC target, const CaptureRegion& region);
+// Everything captureAndSave does between hiding and showing mainWindow, the wait excepted.
+void captureAndStore(HWND window, const wchar_t* modeTag);
+
 // One kind of image file: its extension and, for the files GDI+ encodes, the encoder's MIME type.
 struct ImageFormat {
     const wchar_t* extension;

@@ -43,6 +43,7 @@ bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* 
 // image_writers.cpp
 int writeBmpFile(int width, int height, const void* pixels);
 int findEncoderClsid(const wchar_t* mimeType, CLSID* classId);
+// A 24-bit DIB section is read in place as the capture makes it, bottom-up; other bitmaps are copied.
 int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType);
 
 #endif

@@ -24,6 +24,27 @@ bool writeAll(HANDLE file, const void* bytes, DWORD size) {
     return WriteFile(file, bytes, size, &written, nullptr) && written == size;
 }
 
+// GDI+ reads the capture bitmap's pixels where they lie. A bitmap made from the handle would first
+// copy them all: one more frame of memory and one more pass over it for every file encoded.
+// The rows are taken as bottom-up, as the capture makes them: a DIB section does not tell (its
+// header gives the height without its sign). Any other bitmap is handed over by its handle.
+Gdiplus::GpBitmap* imageOfBitmap(HBITMAP bitmap) {
+    Gdiplus::GpBitmap* image = nullptr;
+    DIBSECTION section = {};
+    if (GetObjectW(bitmap, sizeof(section), &section) == sizeof(section) && section.dsBm.bmBits &&
+        section.dsBmih.biBitCount == kCaptureBitCount && section.dsBmih.biCompression == BI_RGB) {
+        // The top row is the last in memory: GDI+ starts there and steps backwards.
+        const INT stride = section.dsBm.bmWidthBytes;
+        BYTE* top = static_cast<BYTE*>(section.dsBm.bmBits) + static_cast<size_t>(stride) * (section.dsBm.bmHeight - 1);
+        Gdiplus::DllExports::GdipCreateBitmapFromScan0(section.dsBm.bmWidth, section.dsBm.bmHeight, -stride,
+                                                       PixelFormat24bppRGB, top, &image);
+        return image;
+    }
+    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)),
+                                                     &image);
+    return image;
+}
+
 // The bytes an encoder left in a memory stream, written to outputPath whole or not at all.
 bool writeEncodedFile(IStream* stream) {
     HGLOBAL memory = nullptr;
@@ -121,10 +142,7 @@ int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType) {
     if (findEncoderClsid(mimeType, &encoder) < 0) {
         return 0;
     }
-    Gdiplus::GpBitmap* created = nullptr;
-    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)),
-                                                     &created);
-    ScopedGdiplusImage image(created);
+    ScopedGdiplusImage image(imageOfBitmap(bitmap));
     if (!image) {
         return 0;
     }

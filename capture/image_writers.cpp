@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <gdiplus.h>
+#include <shlwapi.h>
 
 #include <memory>
 #include <new>
@@ -45,27 +46,107 @@ Gdiplus::GpBitmap* imageOfBitmap(HBITMAP bitmap) {
     return image;
 }
 
-// The bytes an encoder left in a memory stream, written to outputPath whole or not at all.
-bool writeEncodedFile(IStream* stream) {
-    HGLOBAL memory = nullptr;
-    STATSTG status = {};
-    if (FAILED(GetHGlobalFromStream(stream, &memory)) || FAILED(stream->Stat(&status, STATFLAG_NONAME)) ||
-        status.cbSize.QuadPart > MAXDWORD) {
+// The encoder's bytes on their way to the file, each write checked: Wine's JPEG encoder does not
+// pass on a failed write (a full disk), and its cut file would otherwise count as saved. The bytes
+// go straight to the file: held whole in memory first, an encoded file cost up to twice its size
+// there, and time that grew with the square of its size as the memory grew write by write.
+class CheckedFileStream final : public IStream {
+public:
+    explicit CheckedFileStream(IStream* file) : file_(file) { file_->AddRef(); }
+    CheckedFileStream(const CheckedFileStream&) = delete;
+    CheckedFileStream& operator=(const CheckedFileStream&) = delete;
+
+    bool writeFailed() const { return writeFailed_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (!object) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_ISequentialStream) || IsEqualIID(id, IID_IStream)) {
+            *object = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&references_);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE Write(const void* bytes, ULONG size, ULONG* written) override {
+        ULONG done = 0;
+        const HRESULT result = file_->Write(bytes, size, &done);
+        if (written) {
+            *written = done;
+        }
+        if (FAILED(result) || done != size) {
+            writeFailed_ = true;
+            return FAILED(result) ? result : STG_E_MEDIUMFULL;
+        }
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE Read(void* bytes, ULONG size, ULONG* read) override {
+        return file_->Read(bytes, size, read);
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override {
+        return file_->Seek(move, origin, position);
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override { return file_->SetSize(size); }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream* target, ULARGE_INTEGER size, ULARGE_INTEGER* read,
+                                     ULARGE_INTEGER* written) override {
+        return file_->CopyTo(target, size, read, written);
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD flags) override { return file_->Commit(flags); }
+    HRESULT STDMETHODCALLTYPE Revert() override { return file_->Revert(); }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) override {
+        return file_->LockRegion(offset, size, type);
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) override {
+        return file_->UnlockRegion(offset, size, type);
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD flags) override { return file_->Stat(status, flags); }
+    // A second cursor over the file would let writes past the check.
+    HRESULT STDMETHODCALLTYPE Clone(IStream** copy) override {
+        if (copy) {
+            *copy = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+
+private:
+    ~CheckedFileStream() { file_->Release(); }
+
+    IStream* file_;
+    LONG references_ = 1;
+    bool writeFailed_ = false;
+};
+
+// Encodes the image into outputPath, created or emptied with no sharing. A file that cannot be
+// opened is left as it was; one that was opened and not wholly saved is not left as a picture.
+bool encodeToFile(Gdiplus::GpImage* image, const CLSID& encoder) {
+    ComPtr<IStream> file;
+    if (FAILED(SHCreateStreamOnFileEx(outputPath, STGM_WRITE | STGM_CREATE | STGM_SHARE_EXCLUSIVE,
+                                      FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, file.put()))) {
         return false;
     }
-    const DWORD size = static_cast<DWORD>(status.cbSize.QuadPart);
-    const void* bytes = GlobalLock(memory);
-    if (!bytes) {
-        return false;
+    bool saved = false;
+    if (auto* checked = new (std::nothrow) CheckedFileStream(file.get())) {
+        ComPtr<IStream> stream;
+        *stream.put() = checked;
+        saved = Gdiplus::DllExports::GdipSaveImageToStream(image, stream.get(), &encoder, nullptr) == Gdiplus::Ok &&
+                !checked->writeFailed();
     }
-    ScopedFile file(CreateFileW(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool written = file && writeAll(file.get(), bytes, size);
-    GlobalUnlock(memory);
-    if (file && !written) {
-        file.reset();
+    file.reset();
+    if (!saved) {
         DeleteFileW(outputPath);
     }
-    return written;
+    return saved;
 }
 
 }  // namespace
@@ -146,12 +227,5 @@ int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType) {
     if (!image) {
         return 0;
     }
-    // Encoded in memory and written out here: an encoder that does not pass on a failed write
-    // (Wine's JPEG encoder on a full disk) would leave a cut file that counts as saved.
-    ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
-        Gdiplus::DllExports::GdipSaveImageToStream(image.get(), stream.get(), &encoder, nullptr) != Gdiplus::Ok) {
-        return 0;
-    }
-    return writeEncodedFile(stream.get()) ? 1 : 0;
+    return encodeToFile(image.get(), encoder) ? 1 : 0;
 }

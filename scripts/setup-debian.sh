@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build python3 g++-mingw-w64-i686 mingw-w64-tools googletest
           wine wine32:i386 xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic
-          liblnk-utils locales file zip unzip scrot)
+          liblnk-utils locales file zip unzip scrot time)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -101,6 +101,8 @@ TEST_F(CapturePathLimits, StoredFolderTooLongToLoadFallsBackToTheImageFolder) {
                   readBytes(folderFile));
     }
     DeleteFileW(folderFile.c_str());
+    loadSaveFolder();  // a run whose file loads again: the refusal stays in this test
+    DeleteFileW(folderFile.c_str());
 }
 
 // A fallback that does not fit, or an executable's folder that could not be held: the capture

@@ -27,7 +27,15 @@ std::wstring folderOfLength(size_t length) {
 
 }  // namespace
 
-using PathLimits = StateFiles;
+// Ends as a run whose folder file loads again, so the refusals here stay in this test.
+class PathLimits : public StateFiles {
+protected:
+    void TearDown() override {
+        DeleteFileW(folderPath().c_str());
+        loadSaveFolder();
+        StateFiles::TearDown();
+    }
+};
 
 TEST_F(PathLimits, FileBesideTheExecutableIsNamedWholeOrNotAtAll) {
     const std::wstring folder = besideExe(L"");

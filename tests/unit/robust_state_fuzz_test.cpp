@@ -420,7 +420,18 @@ bool nameAppears(const std::string& bytes, const char* key) {
 
 }  // namespace
 
-using BadStateFiles = StateFiles;
+// Each test ends as a run whose files load again: a refusal it caused (a memo never to be
+// written, a stored folder to be kept) is not carried into the tests after it in this process.
+class BadStateFiles : public StateFiles {
+protected:
+    void TearDown() override {
+        DeleteFileW(folderPath().c_str());
+        DeleteFileW(memoPath().c_str());
+        loadSaveFolder();
+        loadMemo();
+        StateFiles::TearDown();
+    }
+};
 
 TEST_F(BadStateFiles, SaveFolderFileOfAnyContentLoadsAsItsCharactersOrIsRefusedBySizeAndKept) {
     Fuzz fuzz;

@@ -5,14 +5,17 @@
 #
 #   bash scripts/benchmark.sh
 #
-# Optional: BUILD_DIR (default ./build), REPEATS (timed runs per figure, default 15), LAUNCHES
-# (program starts timed, default 7), SIZES (default "1280x800 1920x1080 3840x2160").
+# Optional: BUILD_DIR (default ./build), REPEATS (timed runs per figure, default 15), ROUNDS (the
+# runs are split into rounds that alternate between our side and the peers, so both share the
+# machine's other load alike; default 3), LAUNCHES (program starts timed, default 7), SIZES
+# (default "1280x800 1920x1080 3840x2160").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
 
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
 REPEATS="${REPEATS:-15}"
+ROUNDS="${ROUNDS:-3}"
 LAUNCHES="${LAUNCHES:-7}"
 SIZES="${SIZES:-1280x800 1920x1080 3840x2160}"
 RUN_DIR="$BUILD_DIR/benchmark"
@@ -27,21 +30,18 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 milliseconds_now() { date +%s%N; }
 
-# One untimed run, then REPEATS timed ones; prints "RESULT <key> <median ms>".
+# Timed runs of one peer, after an untimed one in the first round; prints "SAMPLE <key> <ms>".
 time_peer() {
-  local key=$1
-  shift
-  "$@"
-  local times=() start end
-  for _ in $(seq "$REPEATS"); do
+  local key=$1 warm=$2 runs=$3
+  shift 3
+  [ "$warm" = 1 ] && "$@"
+  local start end
+  for _ in $(seq "$runs"); do
     start=$(milliseconds_now)
     "$@"
     end=$(milliseconds_now)
-    times+=("$((end - start))")
+    awk -v key="$key" -v ns="$((end - start))" 'BEGIN { printf "SAMPLE %s %.3f\n", key, ns / 1e6 }'
   done
-  printf '%s\n' "${times[@]}" | sort -n | awk -v key="$key" '
-    { t[NR] = $1 }
-    END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "RESULT %s %.3f\n", key, m / 1e6 }'
 }
 
 # Largest resident set of one run, in MiB: the peers' memory, for comparison.
@@ -72,34 +72,41 @@ run_size() {
     import_jpeg() { import -silent -window root "$peers/import.jpg"; }
     scrot_png() { scrot -o "$peers/scrot.png"; }
 
+    local per_round=$(((REPEATS + ROUNDS - 1) / ROUNDS))
     wine "$BUILD_DIR/tests/bench/glimra_bench.exe" "$(winepath -w "$dir/ours")" \
-      "$(winepath -w "$BUILD_DIR/Glimra3.exe")" "$(winepath -w "$dir/ready")" "$(winepath -w "$dir/done")" \
-      "$REPEATS" "$LAUNCHES" >"$dir/ours.txt" 2>"$dir/wine.log" &
+      "$(winepath -w "$BUILD_DIR/Glimra3.exe")" "$(winepath -w "$dir")" "$ROUNDS" "$per_round" "$LAUNCHES" \
+      >"$dir/ours.txt" 2>"$dir/wine.log" &
     local bench=$!
-    # The benchmark program times its own steps first, then leaves its picture on the screen.
-    while [ ! -e "$dir/ready" ]; do
-      if ! kill -0 "$bench" 2>/dev/null; then
-        echo "glimra_bench.exe ended early at $size:" >&2
-        cat "$dir/ours.txt" >&2
-        exit 1
-      fi
-      sleep 0.2
+    : >"$dir/peers.txt"
+    for round in $(seq "$ROUNDS"); do
+      # The benchmark program times its own steps, then leaves its picture on the screen.
+      while [ ! -e "$dir/ready.$round" ]; do
+        if ! kill -0 "$bench" 2>/dev/null; then
+          echo "glimra_bench.exe ended early at $size:" >&2
+          cat "$dir/ours.txt" >&2
+          exit 1
+        fi
+        sleep 0.2
+      done
+      local warm=$([ "$round" = 1 ] && echo 1 || echo 0)
+      {
+        time_peer xwd "$warm" "$per_round" xwd_to_file
+        time_peer import_png "$warm" "$per_round" import_png
+        time_peer import_jpeg "$warm" "$per_round" import_jpeg
+        time_peer scrot_png "$warm" "$per_round" scrot_png
+        if [ "$round" = 1 ]; then
+          peak_memory mem_xwd xwd -root -silent -out "$peers/rss.xwd"
+          peak_memory mem_import_png import -silent -window root "$peers/rss.png"
+          peak_memory mem_import_jpeg import -silent -window root "$peers/rss.jpg"
+          peak_memory mem_scrot scrot -o "$peers/rss-scrot.png"
+          echo "RESULT bytes_xwd $(stat -c %s "$peers/root.xwd")"
+          echo "RESULT bytes_import_png $(stat -c %s "$peers/import.png")"
+          echo "RESULT bytes_import_jpeg $(stat -c %s "$peers/import.jpg")"
+          echo "RESULT bytes_scrot_png $(stat -c %s "$peers/scrot.png")"
+        fi
+      } >>"$dir/peers.txt"
+      touch "$dir/done.$round"
     done
-    {
-      time_peer xwd xwd_to_file
-      time_peer import_png import_png
-      time_peer import_jpeg import_jpeg
-      time_peer scrot_png scrot_png
-      peak_memory mem_xwd xwd -root -silent -out "$peers/rss.xwd"
-      peak_memory mem_import_png import -silent -window root "$peers/rss.png"
-      peak_memory mem_import_jpeg import -silent -window root "$peers/rss.jpg"
-      peak_memory mem_scrot scrot -o "$peers/rss-scrot.png"
-      echo "RESULT bytes_xwd $(stat -c %s "$peers/root.xwd")"
-      echo "RESULT bytes_import_png $(stat -c %s "$peers/import.png")"
-      echo "RESULT bytes_import_jpeg $(stat -c %s "$peers/import.jpg")"
-      echo "RESULT bytes_scrot_png $(stat -c %s "$peers/scrot.png")"
-    } >"$dir/peers.txt"
-    touch "$dir/done"
     wait "$bench" || { cat "$dir/ours.txt" >&2; exit 1; }
     # Both sides saw one screen: our BMP and xwd's picture differ only where ours drew the cursor.
     differing=$(compare -metric AE "$dir/ours/img.bmp" "$peers/root.xwd" null: 2>&1 || true)
@@ -108,12 +115,12 @@ run_size() {
   echo "  $size done" >&2
 }
 
-echo "Benchmark: $REPEATS runs per figure, sizes $SIZES; results in $RUN_DIR" >&2
+echo "Benchmark: $REPEATS runs per figure in $ROUNDS rounds, sizes $SIZES; results in $RUN_DIR" >&2
 for size in $SIZES; do
   run_size "$size"
 done
 
-python3 - "$RUN_DIR" "$SIZES" "$REPEATS" "$LAUNCHES" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)" \
+python3 - "$RUN_DIR" "$SIZES" "$(((REPEATS + ROUNDS - 1) / ROUNDS * ROUNDS))" "$LAUNCHES" "$load_before" "$(cut -d' ' -f1-3 /proc/loadavg)" \
   "$(($(date +%s) - started))" <<'EOF'
 import os
 import subprocess
@@ -122,13 +129,21 @@ import sys
 run_dir, sizes, repeats, launches, load_before, load_after, seconds = sys.argv[1:]
 
 
+# RESULT lines are figures; SAMPLE lines are timed runs, of which the median is the figure.
 def results(path):
     values = {}
+    samples = {}
     with open(path, encoding="utf-8", errors="replace") as lines:
         for line in lines:
             parts = line.split()
             if len(parts) == 3 and parts[0] == "RESULT":
                 values[parts[1]] = float(parts[2])
+            elif len(parts) == 3 and parts[0] == "SAMPLE":
+                samples.setdefault(parts[1], []).append(float(parts[2]))
+    for key, runs in samples.items():
+        runs.sort()
+        middle = len(runs) // 2
+        values[key] = runs[middle] if len(runs) % 2 else (runs[middle - 1] + runs[middle]) / 2
     return values
 
 
@@ -151,7 +166,8 @@ def memory_gib():
 wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
 nproc = subprocess.run(["nproc"], capture_output=True, text=True).stdout.strip()
 print(f"Machine: nproc {nproc}, {cpu_model()}, {memory_gib():.1f} GiB memory; {wine}; load average {load_before} before, "
-      f"{load_after} after; {repeats} timed runs per figure (medians), {launches} program starts; "
+      f"{load_after} after; {repeats} timed runs per figure (medians), in rounds alternating between ours and the peers; "
+      f"{launches} program starts; "
       f"whole run {seconds} s.")
 print()
 

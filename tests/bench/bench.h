@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-// bench_main.cpp: timing and results. Every result is one line "RESULT <key> <value>" on stdout.
+// bench_main.cpp: timing and results, one line each on stdout: "RESULT <key> <value>" for a
+// figure, "SAMPLE <key> <milliseconds>" for one timed run (the script takes their median).
 double nowMilliseconds();
 double medianOf(std::vector<double> values);
-// One untimed run first (it loads what the first call loads), then `repeats` timed runs; a step
-// that returns false stops the benchmark, since its time would mean nothing.
-double medianMilliseconds(int repeats, const char* what, const std::function<bool()>& step);
+// `repeats` timed runs, after one untimed run when `warmUp` (it loads what the first call loads);
+// a step that returns false stops the benchmark, since its time would mean nothing.
+void timeStep(const char* key, int repeats, bool warmUp, const std::function<bool()>& step);
 void printResult(const char* key, double value);
 [[noreturn]] void fail(const char* what);
 std::wstring joinPath(const std::wstring& folder, const wchar_t* name);
@@ -27,8 +28,9 @@ double privateMegabytes(HANDLE process);
 HWND showScenery(HINSTANCE instance);
 void pumpMessagesFor(DWORD milliseconds);
 
-// bench_stages.cpp: the steps of one capture and whole captures without the wait, in this process.
-void timeCaptureStages(const std::wstring& folder, int repeats);
+// bench_stages.cpp: the steps of one capture and whole captures without the wait, in this process;
+// the first round also measures memory and file sizes.
+void timeCaptureStages(const std::wstring& folder, int repeats, bool firstRound);
 
 // bench_process.cpp: Glimra3.exe started from a copy in `folder`: time to its window, and its
 // private memory idle, during captures with every format on, and after them.

@@ -1,7 +1,10 @@
-// The benchmark's run: the scenery shown, the capture steps timed, the screen handed to the
-// independent grabbers until the script says they are done, then the program measured.
+// The benchmark's run: the scenery shown; in rounds, the capture steps timed and then the screen
+// handed to the independent grabbers until the script says they are done, so that both sides
+// share whatever else the machine is doing; then the program measured.
 //
-// glimra_bench.exe <output folder> <Glimra3.exe> <ready file> <done file> <repeats> <launches>
+// glimra_bench.exe <output folder> <Glimra3.exe> <handshake folder> <rounds> <repeats per round>
+//                  <launches>
+// Round n ends with "ready.n" made in the handshake folder and waits for the script's "done.n".
 #include "bench.h"
 
 #include <windows.h>
@@ -30,8 +33,10 @@ void touch(const std::wstring& path) {
 }
 
 // The scenery stays up and painted while the script runs xwd, import and scrot on it.
-void waitForGrabbers(const std::wstring& readyFile, const std::wstring& doneFile) {
-    touch(readyFile);
+void waitForGrabbers(const std::wstring& handshake, int round) {
+    const std::wstring number = std::to_wstring(round);
+    const std::wstring doneFile = joinPath(handshake, (L"done." + number).c_str());
+    touch(joinPath(handshake, (L"ready." + number).c_str()));
     const double start = nowMilliseconds();
     while (!exists(doneFile)) {
         if (nowMilliseconds() - start > kGrabbersTimeoutMs) {
@@ -63,20 +68,20 @@ double medianOf(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
-double medianMilliseconds(int repeats, const char* what, const std::function<bool()>& step) {
-    if (!step()) {
-        fail(what);
+void timeStep(const char* key, int repeats, bool warmUp, const std::function<bool()>& step) {
+    if (warmUp && !step()) {
+        fail(key);
     }
-    std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
         const double start = nowMilliseconds();
         const bool done = step();
-        times.push_back(nowMilliseconds() - start);
+        const double elapsed = nowMilliseconds() - start;
         if (!done) {
-            fail(what);
+            fail(key);
         }
+        std::printf("SAMPLE %s %.3f\n", key, elapsed);
+        std::fflush(stdout);
     }
-    return medianOf(times);
 }
 
 void printResult(const char* key, double value) {
@@ -114,12 +119,14 @@ double privateMegabytes(HANDLE process) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 7) {
-        std::fprintf(stderr, "usage: glimra_bench.exe <output folder> <Glimra3.exe> <ready file> <done file> "
-                             "<repeats> <launches>\n");
+        std::fprintf(stderr, "usage: glimra_bench.exe <output folder> <Glimra3.exe> <handshake folder> <rounds> "
+                             "<repeats per round> <launches>\n");
         return 2;
     }
     const std::wstring folder = argv[1];
     const std::wstring exePath = argv[2];
+    const std::wstring handshake = argv[3];
+    const int rounds = std::max(1, _wtoi(argv[4]));
     const int repeats = std::max(1, _wtoi(argv[5]));
     const int launches = std::max(1, _wtoi(argv[6]));
 
@@ -132,8 +139,10 @@ int wmain(int argc, wchar_t** argv) {
     HWND scenery = showScenery(GetModuleHandleW(nullptr));
     pumpMessagesFor(kSceneryShowMs);
 
-    timeCaptureStages(folder, repeats);
-    waitForGrabbers(argv[3], argv[4]);
+    for (int round = 1; round <= rounds; ++round) {
+        timeCaptureStages(folder, repeats, round == 1);
+        waitForGrabbers(handshake, round);
+    }
     measureProgram(exePath, folder, launches);
 
     DestroyWindow(scenery);

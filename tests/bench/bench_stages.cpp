@@ -117,13 +117,15 @@ void measureStepMemory(const CaptureRegion& region) {
 
 }  // namespace
 
-void timeCaptureStages(const std::wstring& folder, int repeats) {
+void timeCaptureStages(const std::wstring& folder, int repeats, bool firstRound) {
     CaptureRegion region = {};
     if (!findCaptureRegion(GetDesktopWindow(), kDesktopTag, &region)) {
         fail("no screen to capture");
     }
-    printResult("width", region.width);
-    printResult("height", region.height);
+    if (firstRound) {
+        printResult("width", region.width);
+        printResult("height", region.height);
+    }
 
     ScopedMemoryDC memoryDC(CreateCompatibleDC(nullptr));
     void* pixels = nullptr;
@@ -132,38 +134,31 @@ void timeCaptureStages(const std::wstring& folder, int repeats) {
         fail("no capture bitmap");
     }
     const HBITMAP handle = static_cast<HBITMAP>(bitmap.get());
+    const auto saveJpeg = [&] { return setOutputPath(folder, L"stage.jpg") && saveWithEncoder(handle, L"image/jpeg"); };
+    const auto savePng = [&] { return setOutputPath(folder, L"stage.png") && saveWithEncoder(handle, L"image/png"); };
     {
         ScopedSelection selection(memoryDC.get(), bitmap.get());
         // GdiFlush: the copy is only over when the pixels are in the bitmap's memory.
-        printResult("copy_screen", medianMilliseconds(repeats, "copy screen", [&] {
-                        copyScreen(memoryDC.get(), region);
-                        return GdiFlush() != FALSE;
-                    }));
-        printResult("copy_strips", medianMilliseconds(repeats, "copy screen in strips", [&] {
-                        return copyScreenInStrips(memoryDC.get(), region);
-                    }));
-        printResult("draw_cursor", medianMilliseconds(repeats, "draw cursor", [&] {
-                        drawCursor(memoryDC.get(), region);
-                        return GdiFlush() != FALSE;
-                    }));
+        timeStep("copy_screen", repeats, firstRound, [&] {
+            copyScreen(memoryDC.get(), region);
+            return GdiFlush() != FALSE;
+        });
+        timeStep("copy_strips", repeats, firstRound, [&] { return copyScreenInStrips(memoryDC.get(), region); });
+        timeStep("draw_cursor", repeats, firstRound, [&] {
+            drawCursor(memoryDC.get(), region);
+            return GdiFlush() != FALSE;
+        });
     }
-    printResult("write_bmp", medianMilliseconds(repeats, "writeBmpFile", [&] {
-                    return setOutputPath(folder, L"stage.bmp") && writeBmpFile(region.width, region.height, pixels) == 1;
-                }));
-    printResult("encode_jpeg", medianMilliseconds(repeats, "saveWithEncoder JPEG", [&] {
-                    return setOutputPath(folder, L"stage.jpg") && saveWithEncoder(handle, L"image/jpeg") == 1;
-                }));
-    printResult("encode_png", medianMilliseconds(repeats, "saveWithEncoder PNG", [&] {
-                    return setOutputPath(folder, L"stage.png") && saveWithEncoder(handle, L"image/png") == 1;
-                }));
-
-    printResult("mem_step_encode_jpeg", memoryGrowthDuring("saveWithEncoder JPEG", [&] {
-                    return setOutputPath(folder, L"stage.jpg") && saveWithEncoder(handle, L"image/jpeg") == 1;
-                }));
-    printResult("mem_step_encode_png", memoryGrowthDuring("saveWithEncoder PNG", [&] {
-                    return setOutputPath(folder, L"stage.png") && saveWithEncoder(handle, L"image/png") == 1;
-                }));
-    measureStepMemory(region);
+    timeStep("write_bmp", repeats, firstRound, [&] {
+        return setOutputPath(folder, L"stage.bmp") && writeBmpFile(region.width, region.height, pixels);
+    });
+    timeStep("encode_jpeg", repeats, firstRound, saveJpeg);
+    timeStep("encode_png", repeats, firstRound, savePng);
+    if (firstRound) {
+        printResult("mem_step_encode_jpeg", memoryGrowthDuring("saveWithEncoder JPEG", saveJpeg));
+        printResult("mem_step_encode_png", memoryGrowthDuring("saveWithEncoder PNG", savePng));
+        measureStepMemory(region);
+    }
 
     const WholeCapture captures[] = {
         {"capture_bmp", true, false, false},
@@ -172,10 +167,11 @@ void timeCaptureStages(const std::wstring& folder, int repeats) {
         {"capture_all", true, true, true},
     };
     for (const WholeCapture& capture : captures) {
-        printResult(capture.key, medianMilliseconds(repeats, capture.key,
-                                                    [&] { return captureIntoFolder(folder, capture); }));
+        timeStep(capture.key, repeats, firstRound, [&] { return captureIntoFolder(folder, capture); });
     }
-    printResult("bytes_bmp", static_cast<double>(fileBytes(joinPath(folder, L"img.bmp"))));
-    printResult("bytes_jpeg", static_cast<double>(fileBytes(joinPath(folder, L"img.jpg"))));
-    printResult("bytes_png", static_cast<double>(fileBytes(joinPath(folder, L"img.png"))));
+    if (firstRound) {
+        printResult("bytes_bmp", static_cast<double>(fileBytes(joinPath(folder, L"img.bmp"))));
+        printResult("bytes_jpeg", static_cast<double>(fileBytes(joinPath(folder, L"img.jpg"))));
+        printResult("bytes_png", static_cast<double>(fileBytes(joinPath(folder, L"img.png"))));
+    }
 }

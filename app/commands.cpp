@@ -30,10 +30,11 @@ void changeSaveFolder(HWND window) {
     markSaveFolderChosen();
 }
 
-// A folder path that would not fit the buffer is never used cut: the save folder stays as it was.
+// A folder path that would not fit the buffer is never used cut, and without the executable's
+// folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
     wchar_t folder[kPathCapacity] = {};
-    if (!copyText(folder, kPathCapacity, exeFolder) || !appendText(folder, kPathCapacity, kImageFolderName)) {
+    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) || !appendText(folder, kPathCapacity, kImageFolderName)) {
         return;
     }
     copyText(saveFolder, kPathCapacity, folder);

@@ -34,7 +34,8 @@ void changeSaveFolder(HWND window) {
 // folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
     wchar_t folder[kPathCapacity] = {};
-    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) || !appendText(folder, kPathCapacity, kImageFolderName)) {
+    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
+        !appendText(folder, kPathCapacity, kImageFolderName)) {
         return;
     }
     copyText(saveFolder, kPathCapacity, folder);

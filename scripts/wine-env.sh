@@ -56,6 +56,10 @@ fi
 if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then
   glimra_reg 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Glimra
   glimra_reg 'HKCU\Software\Wine\Explorer\Desktops' /v Glimra /t REG_SZ /d "$GLIMRA_SCREEN_SIZE"
+  # The desktop took its size from the registry when the calls above started it: restart it so
+  # it has the size just written.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 else
   wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
 fi

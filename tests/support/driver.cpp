@@ -2,6 +2,7 @@
 // another process, with every wait bounded and polling.
 #include "driver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,13 +27,16 @@ LRESULT query(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool processEnded(HANDLE process) { return !process || WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
 
-bool hasChildOfClass(HWND parent, const wchar_t* className) {
+HWND childOfClass(HWND parent, const wchar_t* className) {
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (_wcsicmp(classOf(child).c_str(), className) == 0 || hasChildOfClass(child, className)) {
-            return true;
+        if (_wcsicmp(classOf(child).c_str(), className) == 0) {
+            return child;
+        }
+        if (HWND found = childOfClass(child, className)) {
+            return found;
         }
     }
-    return false;
+    return nullptr;
 }
 
 std::vector<int> visibleButtons(HWND box) {
@@ -167,6 +171,59 @@ RemoteText::~RemoteText() {
     if (address_) {
         VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
     }
+}
+
+std::wstring treeItemLabel(HANDLE process, HWND tree, LPARAM item) {
+    if (!item) {
+        return std::wstring();
+    }
+    constexpr int kLabelCapacity = 260;
+    struct Request {
+        TVITEMW item;
+        wchar_t label[kLabelCapacity];
+    };
+    Request* remote = static_cast<Request*>(
+        VirtualAllocEx(process, nullptr, sizeof(Request), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) {
+        return std::wstring();
+    }
+    Request request = {};
+    request.item.mask = TVIF_TEXT;
+    request.item.hItem = reinterpret_cast<HTREEITEM>(item);
+    request.item.pszText = remote->label;
+    request.item.cchTextMax = kLabelCapacity;
+    std::wstring label;
+    if (WriteProcessMemory(process, remote, &request, sizeof(request), nullptr) &&
+        query(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &request, sizeof(request), nullptr)) {
+        request.label[kLabelCapacity - 1] = L'\0';
+        label = request.label;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return label;
+}
+
+std::wstring chooserSelection(HANDLE process, HWND chooser) {
+    HWND tree = childOfClass(chooser, L"SysTreeView32");
+    return treeItemLabel(process, tree, query(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+void readFoldersOnTheWay(const std::wstring& path) {
+    if (path.empty()) {
+        return;
+    }
+    size_t end = 0;
+    do {
+        end = path.find(L'\\', end + 1);
+        std::wstring folder = path.substr(0, end);
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            while (FindNextFileW(find, &entry)) {
+            }
+            FindClose(find);
+        }
+    } while (end != std::wstring::npos && end + 1 < path.size());
 }
 
 ExpectedBox information(const std::wstring& text) { return {text, BoxIcon::Information, {IDOK}, IDOK}; }
@@ -449,7 +506,7 @@ HWND GlimraRun::waitForFolderBrowser() {
     DWORD started = GetTickCount();
     while (GetTickCount() - started < kWaitMs) {
         for (HWND window : topLevelWindows(processId(), L"#32770")) {
-            if (IsWindowVisible(window) && hasChildOfClass(window, L"SysTreeView32")) {
+            if (IsWindowVisible(window) && childOfClass(window, L"SysTreeView32")) {
                 return window;
             }
         }

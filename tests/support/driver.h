@@ -135,6 +135,16 @@ private:
     void* address_ = nullptr;
 };
 
+// The label of the folder selected in the shell's folder chooser (its tree view), read through
+// memory lent in the chooser's process; empty when nothing is selected.
+std::wstring chooserSelection(HANDLE process, HWND chooser);
+
+// Lists every folder from the drive down to path. Wine's folder chooser finds a folder by item ids
+// that hold each folder's last-access time, and the first read of a folder changed since its last
+// read moves that time (relatime), so a chooser that reads a changed folder itself may no longer
+// find it; read first, the chooser's reads leave the times alone.
+void readFoldersOnTheWay(const std::wstring& path);
+
 // Bytes of a UTF-16LE string without terminator, as the save-folder file holds them.
 std::string utf16Bytes(const std::wstring& text);
 

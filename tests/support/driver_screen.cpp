@@ -1,6 +1,7 @@
 // Pattern windows, screen pixels, BMP and raw images, and message-box icons told by their pixels.
 #include "driver_screen.h"
 
+#include <algorithm>
 #include <map>
 
 #include "driver.h"
@@ -288,10 +289,12 @@ size_t countDifferences(const Image& a, const Image& b, const RECT& except) {
 
 namespace {
 
-// Compares the icon control's pixels with each candidate until one matches; the box may not
-// have painted yet when it is first looked at.
+// Compares the icon control's pixels with each candidate until one matches. The box may not have
+// painted yet when it is first looked at; a control that shows the same pixels twice in a row
+// and matches none shows some other icon.
 template <typename Candidates>
 int matchIcon(HWND control, const Candidates& icons, size_t count) {
+    Image previous;
     DWORD started = GetTickCount();
     while (GetTickCount() - started < 5000) {
         RECT rect;
@@ -306,7 +309,13 @@ int matchIcon(HWND control, const Candidates& icons, size_t count) {
                 return static_cast<int>(i);
             }
         }
-        pumpMessages(50);
+        bool uniform = std::all_of(shown.pixels.begin(), shown.pixels.end(),
+                                   [background](uint32_t pixel) { return pixel == background; });
+        if (!uniform && countDifferences(shown, previous) == 0) {
+            return -1;
+        }
+        previous = shown;
+        pumpMessages(100);
     }
     return -1;
 }

@@ -97,29 +97,39 @@ Image readCapture(const std::wstring& path) {
     return image;
 }
 
-// Picks the window titled title in the picker, or cancels the picker when title is empty.
-void pickWindow(GlimraRun& run, const std::wstring& title) {
+std::vector<std::wstring> listRows(HWND list) {
+    std::vector<std::wstring> rows;
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+        LRESULT length = std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, row, 0), 0);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(length));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+// Picks the window titled title in the picker, or cancels the picker when title is empty, and
+// gives back the rows the picker listed.
+std::vector<std::wstring> pickWindow(GlimraRun& run, const std::wstring& title) {
     HWND picker = run.waitForDialog(kPickerCaption);
-    ASSERT_TRUE(picker);
-    if (title.empty()) {
-        PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        return;
+    if (!picker) {
+        return {};
     }
     HWND list = GetDlgItem(picker, IDC_WINDOW_LIST);
-    LRESULT rows = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    LRESULT chosen = LB_ERR;
-    for (LRESULT row = 0; row < rows && chosen == LB_ERR; ++row) {
-        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, row, 0);
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
-        if (text == title) {
-            chosen = row;
-        }
+    std::vector<std::wstring> rows = listRows(list);
+    if (title.empty()) {
+        PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return rows;
     }
-    ASSERT_NE(LB_ERR, chosen) << "the picker does not list " << narrow(title);
-    SendMessageW(list, LB_SETCURSEL, chosen, 0);
+    auto chosen = std::find(rows.begin(), rows.end(), title);
+    EXPECT_NE(rows.end(), chosen) << "the picker does not list " << narrow(title);
+    if (chosen != rows.end()) {
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(chosen - rows.begin()), 0);
+    }
     PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+    return rows;
 }
 
 void endWithoutQuestion(GlimraRun& run) {
@@ -174,9 +184,13 @@ TEST(Capture, ChosenWindowIsCapturedWithItsSizeAndPixels) {
     run.setChecked(IDC_PNGPIC, true);
 
     run.press(IDC_CAPTURE_WINDOW);
-    pickWindow(run, kTargetTitle);
+    std::vector<std::wstring> rows = pickWindow(run, kTargetTitle);
+    for (const wchar_t* never : {L"Glimra Ver 3.00", kPickerCaption}) {
+        EXPECT_EQ(rows.end(), std::find(rows.begin(), rows.end(), never)) << narrow(never) << " is listed";
+    }
     ASSERT_TRUE(run.waitUntilIdle());
     EXPECT_TRUE(run.running());
+    EXPECT_EQ(run.mainWindow(), GetForegroundWindow()) << "Glimra comes back to the front after the capture";
 
     int width = widthOf(kTargetRect);
     int height = heightOf(kTargetRect);

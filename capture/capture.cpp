@@ -177,7 +177,8 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
     } else {
         pixels = nullptr;
     }
-    ensureSaveFolder(window);
+    // A chosen window closed before the capture can own no box: its notices would be lost.
+    ensureSaveFolder(IsWindow(window) ? window : mainWindow);
     if (Settings.NONESCS) {
         return;
     }

@@ -212,6 +212,15 @@ void readFoldersOnTheWay(const std::wstring& path) {
     if (path.empty()) {
         return;
     }
+    // A last-access time a day ahead is never moved by a read (relatime moves it only when it is
+    // not newer than the last change), so the chooser's ids stay the same however often it reads.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ahead;
+    ahead.LowPart = now.dwLowDateTime;
+    ahead.HighPart = now.dwHighDateTime;
+    ahead.QuadPart += 24ULL * 60 * 60 * 10000000;
+    FILETIME later = {ahead.LowPart, ahead.HighPart};
     size_t end = 0;
     do {
         end = path.find(L'\\', end + 1);
@@ -222,6 +231,14 @@ void readFoldersOnTheWay(const std::wstring& path) {
             while (FindNextFileW(find, &entry)) {
             }
             FindClose(find);
+        }
+        std::wstring target = folder.size() == 2 ? folder + L"\\" : folder;
+        HANDLE handle = CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            SetFileTime(handle, nullptr, &later, nullptr);
+            CloseHandle(handle);
         }
     } while (end != std::wstring::npos && end + 1 < path.size());
 }

@@ -142,7 +142,8 @@ std::wstring chooserSelection(HANDLE process, HWND chooser);
 // Lists every folder from the drive down to path. Wine's folder chooser finds a folder by item ids
 // that hold each folder's last-access time, and the first read of a folder changed since its last
 // read moves that time (relatime), so a chooser that reads a changed folder itself may no longer
-// find it; read first, the chooser's reads leave the times alone.
+// find it; read first, and with the access time set a day ahead, the chooser's reads leave the
+// times alone.
 void readFoldersOnTheWay(const std::wstring& path);
 
 // Bytes of a UTF-16LE string without terminator, as the save-folder file holds them.

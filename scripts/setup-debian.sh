@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build python3 g++-mingw-w64-i686 mingw-w64-tools googletest
-          wine wine32:i386 xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic
+          wine wine32:i386 xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic fonts-horai-umefont
           liblnk-utils locales file zip unzip scrot time)
 
 missing=()

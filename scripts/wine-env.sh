@@ -36,21 +36,22 @@ GLIMRA_SCREEN_SIZE="${GLIMRA_SCREEN_SIZE%x*}"
 
 glimra_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready-2" ]; then
+if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready-3" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
-  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic"
+  # Ume UI Gothic has MS UI Gothic's line height (12 pixels at 9 points), so the panel's dialog
+  # units come out as on Windows and it fits its window; IPAPGothic is 13 and would not.
+  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "Ume UI Gothic"
   glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Shell Dlg" /t REG_SZ /d "IPAPGothic"
   glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Shell Dlg 2" /t REG_SZ /d "IPAPGothic"
-  glimra_reg 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /t REG_SZ /d "IPAPGothic"
   glimra_reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96
   # Text files open in Notepad, as on Windows (the new prefix has the verb but not the extension).
   glimra_reg 'HKCR\.txt' /ve /t REG_SZ /d txtfile
   # No crash dialogs: a crashing test program must fail, not wait for a click.
   glimra_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
   wineserver -w
-  touch "$WINEPREFIX/.glimra-ready-2"
+  touch "$WINEPREFIX/.glimra-ready-3"
 fi
 
 if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then

@@ -78,9 +78,18 @@ int wmain(int argc, wchar_t** argv) {
         HDC screen = GetDC(nullptr);
         int dpi = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
-        std::printf("dpi=%d window=%ldx%ld client=%ldx%ld panel=%ldx%ld\n", dpi, frame.right - frame.left,
+        // The panel's own bottom margin may overhang by a pixel, as on Windows; its controls must not.
+        RECT controls = {};
+        for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT rect;
+            GetWindowRect(child, &rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+            UnionRect(&controls, &controls, &rect);
+        }
+        bool fits = controls.right <= client.right && controls.bottom <= client.bottom;
+        std::printf("dpi=%d window=%ldx%ld client=%ldx%ld panel=%ldx%ld %s\n", dpi, frame.right - frame.left,
                     frame.bottom - frame.top, client.right, client.bottom, panelRect.right - panelRect.left,
-                    panelRect.bottom - panelRect.top);
+                    panelRect.bottom - panelRect.top, fits ? "fits" : "does-not-fit");
         result = 0;
     }
     TerminateProcess(process.hProcess, 0);

@@ -15,8 +15,8 @@ for dpi in 144 96; do
   line=$(wine "$probe" "Z:${dir//\//\\}\\Glimra3.exe" | tr -d '\r')
   echo "$line"
   want=$([ $dpi = 144 ] && echo "window=930x600" || echo "window=620x400")
-  if [[ "$line" != "dpi=$dpi $want"* ]]; then
-    echo "FAIL at $dpi DPI: expected dpi=$dpi $want"
+  if [[ "$line" != "dpi=$dpi $want"* || "$line" != *" fits" ]]; then
+    echo "FAIL at $dpi DPI: expected dpi=$dpi $want and the panel inside the client area"
     status=1
   fi
 done

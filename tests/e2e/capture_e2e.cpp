@@ -7,6 +7,7 @@
 #include "driver.h"
 #include "driver_screen.h"
 #include "driver_unix.h"
+#include "e2e_extra.h"
 #include "e2e_files.h"
 #include "resources/ids.h"
 
@@ -44,24 +45,6 @@ std::string bmpHeader(int width, int height) {
         put32(header, 0);
     }
     return header;
-}
-
-std::vector<std::wstring> filesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(name);
-        }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The X screen as xwd grabs it, read back through ImageMagick.
@@ -194,7 +177,7 @@ TEST(Capture, ChosenWindowIsCapturedWithItsSizeAndPixels) {
 
     int width = widthOf(kTargetRect);
     int height = heightOf(kTargetRect);
-    EXPECT_EQ((std::vector<std::wstring>{L"img1.bmp", L"img1.jpg", L"img1.png"}), filesIn(run.path(L"image")));
+    EXPECT_EQ((std::vector<std::wstring>{L"img1.bmp", L"img1.jpg", L"img1.png"}), namesIn(run.path(L"image")));
     Image bmp = readCapture(run.path(L"image\\img1.bmp"));
     EXPECT_TRUE(run.readFile(L"image\\img1.bmp").compare(0, 54, bmpHeader(width, height)) == 0);
     EXPECT_EQ(0u, countDifferences(bmp, patternImage(width, height)));
@@ -233,7 +216,7 @@ TEST(Capture, NamesAndFormatsFollowTheCheckBoxes) {
         ASSERT_TRUE(run.waitUntilShown());
         run.press(IDC_CAPTURE_SCREEN);
         ASSERT_TRUE(run.waitUntilIdle());
-        EXPECT_EQ(c.files, filesIn(run.path(L"image")));
+        EXPECT_EQ(c.files, namesIn(run.path(L"image")));
         endWithoutQuestion(run);
         for (Setting& setting : settings) {
             if (setting.key == "PICNUM") {
@@ -298,7 +281,7 @@ TEST(Capture, MissingSaveFolderFallsBackToTheImageFolder) {
         }
         run.expectBoxes(boxes);
         ASSERT_TRUE(run.waitUntilIdle());
-        EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, filesIn(run.path(L"image")));
+        EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, namesIn(run.path(L"image")));
         endWithoutQuestion(run);
         EXPECT_EQ(utf16Bytes(image), run.readFile(L"dirInfo.dat"));
     }
@@ -316,7 +299,7 @@ TEST(Capture, NotSavingStillChecksTheFolderButKeepsTheCounter) {
     run.expectBoxes({information(run.exeFolder() + L"goneが存在しなかったため、保存先を初期化します。")});
     ASSERT_TRUE(run.waitUntilIdle());
     EXPECT_TRUE(run.mainWindowVisible());
-    EXPECT_TRUE(filesIn(run.path(L"image")).empty());
+    EXPECT_TRUE(namesIn(run.path(L"image")).empty());
     endWithoutQuestion(run);
     EXPECT_EQ(settingsFileText(settingsWith({{"PICNUM", 41}, {"NONESCS", 1}, {"NONEDIALOG", 1}})),
               run.readFile(L"glimra.ini"));
@@ -331,7 +314,7 @@ TEST(Capture, AutomaticEndAfterACaptureStoresCounterFolderAndMemo) {
     run.setMemo(kMemoText);
     run.press(IDC_CAPTURE_SCREEN);
     EXPECT_EQ(0u, run.waitForExit());
-    EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, filesIn(run.path(L"image")));
+    EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, namesIn(run.path(L"image")));
     EXPECT_EQ(settingsFileText(settingsWith({{"PICNUM", 1}, {"AUTOEND", 1}})), run.readFile(L"glimra.ini"));
     EXPECT_EQ(utf16Bytes(run.exeFolder() + L"image\\"), run.readFile(L"dirInfo.dat"));
     EXPECT_EQ(kShiftJisMemo, run.readFile(L"memo.txt"));
@@ -351,11 +334,11 @@ TEST(Capture, CancelledPickerCapturesNothingAndKeepsRunningEvenWithAutomaticEnd)
     ASSERT_TRUE(run.waitUntilIdle());
     EXPECT_TRUE(run.running());
     EXPECT_TRUE(run.mainWindowVisible());
-    EXPECT_TRUE(filesIn(run.path(L"image")).empty());
+    EXPECT_TRUE(namesIn(run.path(L"image")).empty());
 
     run.press(IDC_CAPTURE_WINDOW);
     pickWindow(run, kTargetTitle);
     EXPECT_EQ(0u, run.waitForExit());
-    EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, filesIn(run.path(L"image")));
+    EXPECT_EQ(std::vector<std::wstring>{L"img1.bmp"}, namesIn(run.path(L"image")));
     EXPECT_EQ(settingsFileText(settingsWith({{"PICNUM", 1}, {"AUTOEND", 1}})), run.readFile(L"glimra.ini"));
 }

@@ -8,6 +8,17 @@
 
 namespace {
 
+// A 32-bit DIB's pixels as 0xRRGGBB, without the unused top byte.
+void takePixels(Image& image, const void* bits, int width, int height) {
+    image.width = width;
+    image.height = height;
+    const uint32_t* source = static_cast<const uint32_t*>(bits);
+    image.pixels.assign(source, source + static_cast<size_t>(width) * height);
+    for (uint32_t& pixel : image.pixels) {
+        pixel &= 0xFFFFFF;
+    }
+}
+
 const wchar_t kPatternClass[] = L"GlimraE2EPattern";
 
 std::map<HWND, Image>& patterns() {
@@ -89,13 +100,7 @@ Image drawIconOver(HICON icon, int width, int height, uint32_t background) {
     DeleteObject(brush);
     DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
     GdiFlush();
-    image.width = width;
-    image.height = height;
-    const uint32_t* source = static_cast<const uint32_t*>(bits);
-    image.pixels.assign(source, source + static_cast<size_t>(width) * height);
-    for (uint32_t& pixel : image.pixels) {
-        pixel &= 0xFFFFFF;
-    }
+    takePixels(image, bits, width, height);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -187,13 +192,7 @@ Image grabScreen(const RECT& rect) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
         GdiFlush();
-        image.width = width;
-        image.height = height;
-        const uint32_t* source = static_cast<const uint32_t*>(bits);
-        image.pixels.assign(source, source + static_cast<size_t>(width) * height);
-        for (uint32_t& pixel : image.pixels) {
-            pixel &= 0xFFFFFF;
-        }
+        takePixels(image, bits, width, height);
         SelectObject(memory, previous);
     }
     if (bitmap) {

@@ -58,7 +58,18 @@ size_t expectWholeOrReported(const std::wstring& folder, int number, const std::
     return reported.size();
 }
 
-using CaptureFaultDrives = RobustCapture;
+class CaptureFaultDrives : public RobustCapture {
+protected:
+    // After a fault, a capture into a good folder writes every file whole and reports nothing.
+    void expectNextCaptureIntoAGoodFolderWhole(int number) {
+        ScratchFolder good(L"good");
+        copyText(saveFolder, kPathCapacity, good.path().c_str());
+        MessageBoxRecorder recorder;
+        capture();
+        EXPECT_TRUE(recorder.texts().empty());
+        EXPECT_EQ(0u, expectWholeOrReported(good.path(), number, {}, kSubjectWidth, kSubjectHeight));
+    }
+};
 
 TEST_F(CaptureFaultDrives, FullDriveReportsEachFileThatDoesNotFitAndLeavesNoPartOfIt) {
     const std::wstring drive = driveNamedBy(L"GLIMRA_FULL_DRIVE");
@@ -93,12 +104,7 @@ TEST_F(CaptureFaultDrives, FullDriveReportsEachFileThatDoesNotFitAndLeavesNoPart
     }
     {
         SCOPED_TRACE("the next capture into a good folder");
-        ScratchFolder good(L"good");
-        copyText(saveFolder, kPathCapacity, good.path().c_str());
-        MessageBoxRecorder recorder;
-        capture();
-        EXPECT_TRUE(recorder.texts().empty());
-        EXPECT_EQ(0u, expectWholeOrReported(good.path(), 3, {}, kSubjectWidth, kSubjectHeight));
+        expectNextCaptureIntoAGoodFolderWhole(3);
     }
     {
         SCOPED_TRACE("room again on the drive");
@@ -148,12 +154,7 @@ TEST_F(CaptureFaultDrives, ReadOnlyDriveReportsEveryFileAndCannotTakeTheFallback
     }
     {
         SCOPED_TRACE("the next capture into a good folder");
-        ScratchFolder good(L"good");
-        copyText(saveFolder, kPathCapacity, good.path().c_str());
-        MessageBoxRecorder recorder;
-        capture();
-        EXPECT_TRUE(recorder.texts().empty());
-        EXPECT_EQ(0u, expectWholeOrReported(good.path(), 3, {}, kSubjectWidth, kSubjectHeight));
+        expectNextCaptureIntoAGoodFolderWhole(3);
     }
 }
 

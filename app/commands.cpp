@@ -1,23 +1,24 @@
 // The main window's command switch over menu and panel commands, and the About box.
-#include <windows.h>
+#include "app.h"
+
 #include <commctrl.h>
 #include <shlwapi.h>
 
-#include "app/app.h"
-#include "common/ui.h"
-#include "dialogs/dialogs.h"
-#include "state/state.h"
+#include "folder_chooser.h"
+#include "ids.h"
+#include "memo_file.h"
+#include "process_state.h"
+#include "save_folder.h"
+#include "sequence_dialog.h"
+#include "settings.h"
+#include "shell_services.h"
+#include "text.h"
+#include "ui.h"
 
 namespace {
 
 const wchar_t kCreditText[] = L"Glimra Project\nhttps://glimra.example/";
 const wchar_t kReadmeName[] = L"readme.txt";
-const wchar_t kImageFolderName[] = L"image\\";
-
-void quit(HWND window) {
-    saveStateAndClose(window);
-    PostQuitMessage(0);
-}
 
 // The folder is taken exactly as the chooser gives it; Cancel leaves the save folder alone.
 void changeSaveFolder(HWND window) {
@@ -26,20 +27,15 @@ void changeSaveFolder(HWND window) {
     if (chosen[0] == L'\0') {
         return;
     }
-    copyText(saveFolder, kPathCapacity, chosen);
-    markSaveFolderChosen();
+    chooseSaveFolder(chosen);
 }
 
 // A folder path that would not fit the buffer is never used cut, and without the executable's
 // folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
-    wchar_t folder[kPathCapacity] = {};
-    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
-        !appendText(folder, kPathCapacity, kImageFolderName)) {
+    if (!useDefaultSaveFolder()) {
         return;
     }
-    copyText(saveFolder, kPathCapacity, folder);
-    markSaveFolderChosen();
     if (!PathIsDirectoryW(saveFolder)) {
         CreateDirectoryW(saveFolder, nullptr);
         wchar_t text[kMessageCapacity];
@@ -155,7 +151,7 @@ void showVersion(HWND window) {
 LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDM_QUIT:
-        quit(window);
+        saveStateAndClose(window);
         return 0;
     case IDM_CHANGE_FOLDER:
         changeSaveFolder(window);

@@ -1,18 +1,16 @@
 // The program's entry: start GDI+, build the windows, run the one message loop.
 #include <windows.h>
-#include <gdiplus.h>
 
-#include "app/app.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "scoped.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-
-    loadStrings(instance);
+    ScopedGdiplus gdiplus;
+    startProcess(instance);
     registerMainWindowClass(instance);
     if (!createMainWindow(instance, showState)) {
-        Gdiplus::GdiplusShutdown(gdiplusToken);
         return 0;
     }
 
@@ -29,6 +27,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
         DispatchMessageW(&message);
     }
 
-    Gdiplus::GdiplusShutdown(gdiplusToken);
     return static_cast<int>(message.wParam);
 }

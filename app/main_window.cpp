@@ -1,31 +1,27 @@
 // Start-up, the main window's frame messages, the notification icon and the exit routine.
-#include <windows.h>
-#include <shellapi.h>
+#include "app.h"
 
-#include "app/app.h"
-#include "common/ui.h"
-#include "state/state.h"
+#include "ids.h"
+#include "memo_file.h"
+#include "process_state.h"
+#include "save_folder.h"
+#include "settings.h"
+#include "text.h"
+#include "ui.h"
 
-HINSTANCE appInstance;
-HWND mainWindow;
 HWND panel;
-
-wchar_t titleText[kStringCapacity];
-wchar_t classNameText[kStringCapacity];
-wchar_t shortcutFileName[kStringCapacity];
-wchar_t settingsFileName[kStringCapacity];
-wchar_t folderFileName[kStringCapacity];
-wchar_t memoFileName[kStringCapacity];
-
-wchar_t exeFolder[kPathCapacity];
-wchar_t shortcutTarget[kPathCapacity];
 NOTIFYICONDATAW trayIconData;
 
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full current size");
 
 namespace {
 
-const wchar_t kShortcutTargetName[] = L"Glimra3.exe";
+constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
+constexpr UINT kTrayIconId = 0;
+
+constexpr int kMainWindowWidth = 620;  // pixels at 96 DPI
+constexpr int kMainWindowHeight = 400;
+constexpr int kBaseDpi = 96;
 
 void showLoadFailure(const wchar_t* fileName) {
     wchar_t text[kPathCapacity];
@@ -48,7 +44,6 @@ void closeMainWindow(HWND window) {
         return;
     }
     saveStateAndClose(window);
-    PostQuitMessage(0);
 }
 
 void restoreFromTray(LPARAM mouseMessage) {
@@ -66,15 +61,6 @@ void paintNothing(HWND window) {
 }
 
 }  // namespace
-
-void loadStrings(HINSTANCE instance) {
-    LoadStringW(instance, IDS_TITLE, titleText, kStringCapacity);
-    LoadStringW(instance, IDS_CLASS_NAME, classNameText, kStringCapacity);
-    LoadStringW(instance, IDS_SHORTCUT_FILE, shortcutFileName, kStringCapacity);
-    LoadStringW(instance, IDS_SETTINGS_FILE, settingsFileName, kStringCapacity);
-    LoadStringW(instance, IDS_FOLDER_FILE, folderFileName, kStringCapacity);
-    LoadStringW(instance, IDS_MEMO_FILE, memoFileName, kStringCapacity);
-}
 
 void registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass = {};
@@ -105,17 +91,7 @@ int scaleForDpi(int pixels) {
     return MulDiv(pixels, dpi, kBaseDpi);
 }
 
-void computeExeFolders() {
-    if (!exeRelativePath(shortcutTarget, kShortcutTargetName)) {
-        shortcutTarget[0] = L'\0';
-    }
-    if (!exeRelativePath(exeFolder, L"")) {
-        exeFolder[0] = L'\0';
-    }
-}
-
 int createMainWindow(HINSTANCE instance, int showState) {
-    appInstance = instance;
     mainWindow = CreateWindowExW(0, classNameText, titleText, WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
                                  scaleForDpi(kMainWindowWidth), scaleForDpi(kMainWindowHeight), nullptr,
                                  nullptr, instance, nullptr);
@@ -125,7 +101,6 @@ int createMainWindow(HINSTANCE instance, int showState) {
     panel = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PANEL), mainWindow, panelDialogProc, 0);
 
     loadSettings();
-    computeExeFolders();
     if (!loadSaveFolder()) {
         showLoadFailure(folderFileName);
     }
@@ -135,6 +110,7 @@ int createMainWindow(HINSTANCE instance, int showState) {
         }
         SetDlgItemTextW(panel, IDC_MEMO, memoText);
     }
+    takeMemoFromPanel();
     rememberStartupMemo();
 
     ShowWindow(mainWindow, showState);
@@ -157,6 +133,7 @@ void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* ti
 
 void saveStateAndClose(HWND window) {
     if (isChecked(panel, IDC_SAVEINI)) {
+        refreshSettingsFromPanel();
         saveSettings();
     }
     if (!storeSaveFolder()) {
@@ -170,6 +147,7 @@ void saveStateAndClose(HWND window) {
         }
     }
     DestroyWindow(window);
+    PostQuitMessage(0);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,14 +1,37 @@
-// The control panel: check boxes shown from the settings, the two capture buttons, the automatic
-// end, and the memo's own Tab and F2 keys.
-#include <windows.h>
+// The control panel: its check boxes bound to the settings record and its memo edit to the memo,
+// the two capture buttons, the automatic end, and the memo's own Tab and F2 keys.
+#include "app.h"
 
-#include "app/app.h"
-#include "capture/capture.h"
-#include "common/ui.h"
-#include "dialogs/dialogs.h"
-#include "state/state.h"
+#include <cwchar>
+
+#include "capture.h"
+#include "ids.h"
+#include "memo_file.h"
+#include "process_state.h"
+#include "settings.h"
+#include "ui.h"
+#include "window_picker.h"
 
 namespace {
+
+// The chosen window gets this long to come to the front and repaint before the capture.
+constexpr DWORD kWindowCaptureWaitMs = 700;
+
+// The fifteen check boxes with their fields, in the order every reader and writer goes through them.
+struct CheckBoxSetting {
+    int controlId;
+    int SettingsRecord::*field;
+};
+const CheckBoxSetting kCheckBoxSettings[] = {
+    {IDC_TRIMING, &SettingsRecord::TRIMING},       {IDC_ALTER, &SettingsRecord::ALTER},
+    {IDC_NONESCS, &SettingsRecord::NONESCS},       {IDC_JPEGPIC, &SettingsRecord::JPEGPIC},
+    {IDC_PNGPIC, &SettingsRecord::PNGPIC},         {IDC_CONSTANT, &SettingsRecord::CONSTANT},
+    {IDC_SAVEINI, &SettingsRecord::SAVEINI},       {IDC_POPWINDOW, &SettingsRecord::POPWINDOW},
+    {IDC_NONEDIALOG, &SettingsRecord::NONEDIALOG}, {IDC_NONEIMG, &SettingsRecord::NONEIMG},
+    {IDC_AUTOEND, &SettingsRecord::AUTOEND},       {IDC_USEBG, &SettingsRecord::USEBG},
+    {IDC_ISTASK, &SettingsRecord::ISTASK},         {IDC_ALMEMO, &SettingsRecord::ALMEMO},
+    {IDC_ASMEMO, &SettingsRecord::ASMEMO},
+};
 
 // The memo edit's own procedure, held only while memoEditProc stands in for it (memo focused).
 WNDPROC previousMemoEditProc;
@@ -27,10 +50,11 @@ void endAfterCaptureIfSet() {
         return;
     }
     saveStateAndClose(mainWindow);
-    PostQuitMessage(0);
 }
 
+// The boxes are the live option values: every capture takes them into the record first.
 void captureScreen() {
+    refreshSettingsFromPanel();
     captureAndSave(GetDesktopWindow(), L"mode:desktop");
     endAfterCaptureIfSet();
 }
@@ -44,6 +68,7 @@ void captureChosenWindow(HWND dialog) {
     ShowWindow(chosen, SW_RESTORE);
     SetForegroundWindow(chosen);
     waitMilliseconds(kWindowCaptureWaitMs);
+    refreshSettingsFromPanel();
     captureAndSave(chosen, L"mode:free");
     SetForegroundWindow(mainWindow);
     endAfterCaptureIfSet();
@@ -84,6 +109,23 @@ void handlePanelCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void refreshSettingsFromPanel() {
+    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+        Settings.*box.field = isChecked(panel, box.controlId) ? 1 : 0;
+    }
+}
+
+void showSettingsInPanel() {
+    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+        setChecked(panel, box.controlId, Settings.*box.field);
+    }
+}
+
+void takeMemoFromPanel() {
+    wmemset(memoText, L'\0', kMemoCapacity);
+    GetWindowTextW(GetDlgItem(panel, IDC_MEMO), memoText, kMemoCapacity);
+}
 
 INT_PTR CALLBACK panelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -1,6 +1,6 @@
 // The capture pipeline: the screen copied with the cursor into a DIB section, the save folder made
 // sure of, the image named and written in the chosen formats; and the busy wait on the clock.
-#include "capture/capture.h"
+#include "capture.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -8,17 +8,20 @@
 #include <ctime>
 #include <cwchar>
 
-#include "app/app.h"
-#include "common/scoped.h"
-#include "common/ui.h"
-#include "state/state.h"
-
-wchar_t outputPath[kPathCapacity];
+#include "image_writers.h"
+#include "process_state.h"
+#include "save_folder.h"
+#include "scoped.h"
+#include "settings.h"
+#include "text.h"
+#include "ui.h"
 
 namespace {
 
 const wchar_t kFreeModeTag[] = L"mode:free";
-const wchar_t kFallbackFolderName[] = L"image\\";
+
+// More than half a second between hiding the window and copying the screen.
+constexpr DWORD kCaptureWaitMs = 500;
 
 const ImageFormat kBmpFormat = {L".bmp", nullptr};
 const ImageFormat kJpegFormat = {L".jpg", L"image/jpeg"};
@@ -46,14 +49,10 @@ void ensureSaveFolder(HWND owner) {
         return;
     }
     showFolderMessage(owner, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
-    wchar_t fallback[kPathCapacity];
     // Without a whole fallback path the folder stays as it was, and every file reports its failure.
-    if (exeFolder[0] == L'\0' || !copyText(fallback, kPathCapacity, exeFolder) ||
-        !appendText(fallback, kPathCapacity, kFallbackFolderName)) {
+    if (!useDefaultSaveFolder()) {
         return;
     }
-    copyText(saveFolder, kPathCapacity, fallback);
-    markSaveFolderChosen();
     if (PathIsDirectoryW(saveFolder)) {
         return;
     }
@@ -186,7 +185,6 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
 }
 
 void captureAndSave(HWND window, const wchar_t* modeTag) {
-    refreshSettingsFromPanel();
     ShowWindow(mainWindow, SW_HIDE);
     waitMilliseconds(kCaptureWaitMs);
     captureAndStore(window, modeTag);

@@ -1,14 +1,13 @@
-// Taking a screenshot, naming it and writing it as BMP, JPEG and PNG.
+// Taking a screenshot, naming it and writing it as BMP, JPEG and PNG; and the busy wait.
 #ifndef GLIMRA_CAPTURE_H
 #define GLIMRA_CAPTURE_H
 
 #include <windows.h>
 
-#include "resources/ids.h"
+// The most files one capture writes: BMP, JPEG and PNG.
+constexpr int kImageFormatCount = 3;
 
-extern wchar_t outputPath[kPathCapacity];
-
-// capture.cpp
+// Captures with the settings as they stand: the caller refreshes them from the panel first.
 void captureAndSave(HWND window, const wchar_t* modeTag);
 int waitMilliseconds(DWORD bound);
 
@@ -39,11 +38,5 @@ int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* f
 void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number);
 // outputPath = folder + name + extension; false, with outputPath empty, when that does not fit.
 bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension);
-
-// image_writers.cpp
-int writeBmpFile(int width, int height, const void* pixels);
-int findEncoderClsid(const wchar_t* mimeType, CLSID* classId);
-// A 24-bit DIB section is read in place as the capture makes it, bottom-up; other bitmaps are copied.
-int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType);
 
 #endif

@@ -1,6 +1,6 @@
 // The image file writers: the BMP file written from the capture's pixel memory as it is, and the
 // JPEG and PNG files through the image encoders of GDI+. Both write to outputPath.
-#include "capture/capture.h"
+#include "image_writers.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -9,9 +9,14 @@
 #include <memory>
 #include <new>
 
-#include "common/scoped.h"
+#include "scoped.h"
+
+wchar_t outputPath[kPathCapacity];
 
 namespace {
+
+constexpr int kBmpHeaderBytes = 54;      // 14-byte file header + 40-byte information header
+constexpr WORD kBmpSignature = 0x4D42;   // "BM", little-endian
 
 static_assert(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) == kBmpHeaderBytes,
               "the two BMP headers are written as they lie in memory");

@@ -188,4 +188,19 @@ struct GdiplusImageTraits {
 };
 using ScopedGdiplusImage = Scoped<Gdiplus::GpImage*, GdiplusImageTraits>;
 
+// GDI+ from start-up to shut-down; its encoders work only in between.
+class ScopedGdiplus {
+public:
+    ScopedGdiplus() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    }
+    ~ScopedGdiplus() { Gdiplus::GdiplusShutdown(token_); }
+    ScopedGdiplus(const ScopedGdiplus&) = delete;
+    ScopedGdiplus& operator=(const ScopedGdiplus&) = delete;
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
 #endif

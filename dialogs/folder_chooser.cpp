@@ -1,11 +1,13 @@
 // The folder chooser: the shell's folder dialog, opened on a given folder, handing back the
 // file-system path the user confirms.
-#include <windows.h>
+#include "folder_chooser.h"
+
 #include <shlobj.h>
 
-#include "common/scoped.h"
-#include "common/ui.h"
-#include "dialogs/dialogs.h"
+#include "scoped.h"
+#include "text.h"
+
+namespace {
 
 int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM data) {
     const wchar_t* initialFolder = reinterpret_cast<const wchar_t*>(data);
@@ -14,6 +16,8 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
     }
     return 0;
 }
+
+}  // namespace
 
 // The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
 // receives a whole path, and stays as it was after Cancel.

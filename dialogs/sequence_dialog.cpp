@@ -1,12 +1,16 @@
 // The sequence-number dialog: shows the running number in a field with up-down arrows and stores
 // the field's number on OK.
-#include <windows.h>
+#include "sequence_dialog.h"
+
 #include <commctrl.h>
 
-#include "dialogs/dialogs.h"
-#include "state/state.h"
+#include "ids.h"
+#include "settings.h"
 
 namespace {
+
+// The field's range; the up-down control does not wrap.
+constexpr int kSequenceMax = 9999;
 
 // The control takes a 16-bit position, so a counter beyond the range is brought to the nearer
 // bound here, before it could wrap into a number the user never had.

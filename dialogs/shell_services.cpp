@@ -1,31 +1,16 @@
 // Shell services behind the menu: the desktop shortcut's path, writing a shortcut to the program,
 // and opening a document with the shell.
-#include <windows.h>
+#include "shell_services.h"
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/app.h"
-#include "common/scoped.h"
-#include "common/ui.h"
-#include "dialogs/dialogs.h"
+#include "process_state.h"
+#include "scoped.h"
+#include "text.h"
 
-// Without a desktop folder the path stays empty: a bare "\\Glimra3.lnk" would land in the root
-// of whatever drive is current.
-void desktopLinkPath(wchar_t* result) {
-    wchar_t desktop[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, TRUE) || desktop[0] == L'\0') {
-        return;
-    }
-    if (copyText(result, kPathCapacity, desktop) && appendText(result, kPathCapacity, L"\\")) {
-        appendText(result, kPathCapacity, shortcutFileName);
-    }
-}
-
-int createShortcut(const wchar_t* linkPath) {
-    ScopedCoInitialize com;
-    return saveShellLink(linkPath);
-}
+namespace {
 
 // Each step runs only when the one before it succeeded, so 1 means the file was saved.
 int saveShellLink(const wchar_t* linkPath) {
@@ -53,6 +38,25 @@ int saveShellLink(const wchar_t* linkPath) {
         result = file->Save(linkPath, TRUE);
     }
     return SUCCEEDED(result) ? 1 : 0;
+}
+
+}  // namespace
+
+// Without a desktop folder the path stays empty: a bare "\\Glimra3.lnk" would land in the root
+// of whatever drive is current.
+void desktopLinkPath(wchar_t* result) {
+    wchar_t desktop[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, TRUE) || desktop[0] == L'\0') {
+        return;
+    }
+    if (copyText(result, kPathCapacity, desktop) && appendText(result, kPathCapacity, L"\\")) {
+        appendText(result, kPathCapacity, shortcutFileName);
+    }
+}
+
+int createShortcut(const wchar_t* linkPath) {
+    ScopedCoInitialize com;
+    return saveShellLink(linkPath);
 }
 
 int openDocument(const wchar_t* path, HWND owner) {

@@ -1,8 +1,11 @@
 // The window picker: lists the visible top-level windows worth capturing, by title in Z order,
 // and ends with the handle of the one the user confirms, or 0.
-#include "app/app.h"
-#include "common/ui.h"
-#include "dialogs/dialogs.h"
+#include "window_picker.h"
+
+#include "ids.h"
+#include "process_state.h"
+#include "text.h"
+#include "ui.h"
 
 WindowEntry windowTable[kWindowTableRows];
 

@@ -1,5 +1,4 @@
-// Glimra's fixed numbers: resource, control and command ids (shared with the .rc files),
-// and, for the C++ side only, the buffer sizes and other constants of the program.
+// Resource, control and command ids, shared by the .rc file and the code; nothing else.
 #ifndef GLIMRA_IDS_H
 #define GLIMRA_IDS_H
 
@@ -68,37 +67,5 @@
 #define IDM_DESKTOP_SHORTCUT_REMOVE 40034
 #define IDM_README 40035
 #define IDM_ABOUT 40036
-
-#ifndef RC_INVOKED
-#include <windows.h>
-
-// Buffer sizes, in characters unless named bytes; their size is part of the behaviour.
-constexpr int kPathCapacity = 500;           // every path buffer
-constexpr int kStringCapacity = 100;         // strings 104 to 109
-constexpr int kMemoCapacity = 1024000;       // memo characters, terminator included
-constexpr int kMemoBytesCapacity = 1024000;  // memo in ANSI form
-constexpr int kMessageCapacity = 1000;       // formatted capture messages
-constexpr int kFolderFileMaxBytes = 998;     // 499 characters, so a terminator always follows
-constexpr int kSettingValueCapacity = 12;    // "-2147483648" and its terminator
-constexpr int kWindowTableRows = 200;
-constexpr int kWindowTitleCapacity = 500;
-
-constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
-constexpr UINT kTrayIconId = 0;
-
-constexpr int kMainWindowWidth = 620;   // pixels at 96 DPI
-constexpr int kMainWindowHeight = 400;
-constexpr int kBaseDpi = 96;
-
-constexpr DWORD kCaptureWaitMs = 500;
-constexpr DWORD kWindowCaptureWaitMs = 700;
-
-constexpr int kSequenceMax = 9999;
-
-constexpr int kBmpHeaderBytes = 54;  // 14-byte file header + 40-byte information header
-constexpr WORD kBmpSignature = 0x4D42;  // "BM", little-endian
-constexpr WORD kCaptureBitCount = 24;    // bits per pixel of the capture bitmap and the BMP file
-constexpr int kImageFormatCount = 3;     // BMP, JPEG and PNG: the most files one capture writes
-#endif
 
 #endif

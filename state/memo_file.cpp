@@ -1,19 +1,23 @@
 // The memo kept in "memo.txt" beside the executable, in the system ANSI code page, and what the
 // memo edit held at start-up.
-#include "state/state.h"
+#include "memo_file.h"
+
+#include <windows.h>
 
 #include <cstring>
 #include <cwchar>
 #include <string>
 
-#include "app/app.h"
-#include "common/scoped.h"
-#include "common/ui.h"
+#include "process_state.h"
+#include "ui.h"
 
 wchar_t memoText[kMemoCapacity];
-char memoBytes[kMemoBytesCapacity];
 
 namespace {
+
+// The memo in ANSI form during a load or a store; a loadable file is smaller than this.
+constexpr int kMemoBytesCapacity = 1024000;
+char memoBytes[kMemoBytesCapacity];
 
 // A file refused for its size at start-up is never written in that run, so its contents survive.
 bool memoFileRefused;
@@ -21,14 +25,6 @@ bool memoFileRefused;
 // An exact copy, not a digest: a memo judged unchanged by mistake would lose the user's edit.
 std::wstring startupMemo;
 bool startupMemoRemembered;
-
-ScopedFile openMemoFile(DWORD access) {
-    wchar_t path[kPathCapacity] = {};
-    if (!exeRelativePath(path, memoFileName)) {
-        return ScopedFile();
-    }
-    return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
 
 size_t memoLength() { return wcsnlen(memoText, kMemoCapacity); }
 
@@ -38,7 +34,7 @@ size_t memoLength() { return wcsnlen(memoText, kMemoCapacity); }
 int loadMemo() {
     memoFileRefused = false;
     memset(memoBytes, 0, sizeof(memoBytes));
-    ScopedFile file = openMemoFile(GENERIC_READ);
+    ScopedFile file = openFileBesideExe(memoFileName, GENERIC_READ);
     if (!file) {
         return 0;
     }
@@ -71,7 +67,7 @@ int storeMemo() {
     if (converted <= 0) {
         return 0;
     }
-    ScopedFile file = openMemoFile(GENERIC_WRITE);
+    ScopedFile file = openFileBesideExe(memoFileName, GENERIC_WRITE);
     if (!file) {
         return 0;
     }
@@ -89,7 +85,6 @@ int storeMemo() {
 }
 
 void rememberStartupMemo() {
-    takeMemoFromPanel();
     startupMemo.assign(memoText, memoLength());
     startupMemoRemembered = true;
 }
@@ -98,9 +93,4 @@ bool memoUnchangedSinceStartup() {
     size_t length = memoLength();
     return startupMemoRemembered && length == startupMemo.size() &&
            wmemcmp(memoText, startupMemo.data(), length) == 0;
-}
-
-void takeMemoFromPanel() {
-    wmemset(memoText, L'\0', kMemoCapacity);
-    GetWindowTextW(GetDlgItem(panel, IDC_MEMO), memoText, kMemoCapacity);
 }

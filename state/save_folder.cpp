@@ -1,12 +1,14 @@
-// The save folder kept in "dirInfo.dat" beside the executable, and the rule that names every file
-// beside the executable.
-#include "state/state.h"
+// The save folder kept in "dirInfo.dat" beside the executable as UTF-16LE without a terminator,
+// and the one rule for the default folder.
+#include "save_folder.h"
+
+#include <windows.h>
 
 #include <cwchar>
 
-#include "app/app.h"
-#include "common/scoped.h"
-#include "common/ui.h"
+#include "process_state.h"
+#include "text.h"
+#include "ui.h"
 
 wchar_t saveFolder[kPathCapacity];
 
@@ -14,45 +16,15 @@ namespace {
 
 const wchar_t kDefaultFolderName[] = L"image\\";
 
+// 499 characters, so a terminator always follows what is read.
+constexpr DWORD kFolderFileMaxBytes = 998;
+
 // A stored folder that could not be read at start-up is kept on disk until the run has a folder
 // of its own to put there.
 bool storedFolderUnread;
 bool folderChosenThisRun;
 
-ScopedFile openFolderFile(DWORD access) {
-    wchar_t path[kPathCapacity] = {};
-    if (!exeRelativePath(path, folderFileName)) {
-        return ScopedFile();
-    }
-    return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Without the executable's folder there is no default: a bare "image" folder would be looked
-// for in whatever the current folder is.
-void useDefaultFolder() {
-    if (exeFolder[0] == L'\0' || !copyText(saveFolder, kPathCapacity, exeFolder) ||
-        !appendText(saveFolder, kPathCapacity, kDefaultFolderName)) {
-        saveFolder[0] = L'\0';
-    }
-}
-
 }  // namespace
-
-bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
-    buffer[0] = L'\0';
-    wchar_t module[kPathCapacity] = {};
-    DWORD length = GetModuleFileNameW(nullptr, module, kPathCapacity);
-    // A full buffer means the path was cut, and a cut path names another file.
-    if (length == 0 || length >= static_cast<DWORD>(kPathCapacity)) {
-        return false;
-    }
-    wchar_t* lastSlash = wcsrchr(module, L'\\');
-    if (!lastSlash) {
-        return false;
-    }
-    lastSlash[1] = L'\0';
-    return copyText(buffer, kPathCapacity, module) && appendText(buffer, kPathCapacity, name);
-}
 
 // Loading starts the run's record of the file: unread until the read succeeds, nothing chosen yet.
 int loadSaveFolder() {
@@ -60,12 +32,12 @@ int loadSaveFolder() {
     folderChosenThisRun = false;
 
     wchar_t stored[kPathCapacity] = {};
-    ScopedFile file = openFolderFile(GENERIC_READ);
+    ScopedFile file = openFileBesideExe(folderFileName, GENERIC_READ);
     if (!file) {
         return 0;
     }
     DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > static_cast<DWORD>(kFolderFileMaxBytes)) {
+    if (size == INVALID_FILE_SIZE || size > kFolderFileMaxBytes) {
         showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
         return 0;
     }
@@ -78,8 +50,8 @@ int loadSaveFolder() {
 
     if (stored[0] != L'\0') {
         copyText(saveFolder, kPathCapacity, stored);
-    } else {
-        useDefaultFolder();
+    } else if (!useDefaultSaveFolder()) {
+        saveFolder[0] = L'\0';
     }
     storedFolderUnread = false;
     return 1;
@@ -89,7 +61,7 @@ int storeSaveFolder() {
     if (storedFolderUnread && !folderChosenThisRun) {
         return 1;
     }
-    ScopedFile file = openFolderFile(GENERIC_WRITE);
+    ScopedFile file = openFileBesideExe(folderFileName, GENERIC_WRITE);
     if (!file) {
         return 0;
     }
@@ -106,4 +78,19 @@ int storeSaveFolder() {
     return 1;
 }
 
-void markSaveFolderChosen() { folderChosenThisRun = true; }
+void chooseSaveFolder(const wchar_t* folder) {
+    copyText(saveFolder, kPathCapacity, folder);
+    folderChosenThisRun = true;
+}
+
+// Without the executable's folder there is no default: a bare "image" folder would be looked
+// for in whatever the current folder is.
+bool useDefaultSaveFolder() {
+    wchar_t folder[kPathCapacity] = {};
+    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
+        !appendText(folder, kPathCapacity, kDefaultFolderName)) {
+        return false;
+    }
+    chooseSaveFolder(folder);
+    return true;
+}

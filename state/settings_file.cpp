@@ -1,10 +1,17 @@
-// Loading the settings record from the profile file beside the executable, and saving it back.
-#include "state/state.h"
+// The settings record, loaded from the profile file beside the executable and saved back to it.
+#include "settings.h"
 
-#include "app/app.h"
-#include "common/ui.h"
+#include <windows.h>
+
+#include "process_state.h"
+#include "text.h"
+
+SettingsRecord Settings;
 
 namespace {
+
+// "-2147483648" and its terminator: every value is written in full.
+constexpr int kSettingValueCapacity = 12;
 
 struct StoredKey {
     const wchar_t* section;
@@ -37,13 +44,6 @@ const StoredKey kStoredKeys[] = {
 
 }  // namespace
 
-void formatSettingValue(wchar_t* buffer, size_t capacity, int value) {
-    // A number cut to fit would be read back as another number; an empty text never is.
-    if (!formatText(buffer, capacity, L"%d", value) && capacity > 0) {
-        buffer[0] = L'\0';
-    }
-}
-
 // A settings file that cannot be named leaves the defaults, as a missing file does.
 void loadSettings() {
     wchar_t path[kPathCapacity] = {};
@@ -56,10 +56,7 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM;
 }
 
-// The record is refreshed even when the file cannot be named: the exit routine goes on to read
-// the memo flag from it.
 void saveSettings() {
-    refreshSettingsFromPanel();
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
@@ -67,7 +64,7 @@ void saveSettings() {
     }
     for (const StoredKey& stored : kStoredKeys) {
         wchar_t value[kSettingValueCapacity];
-        formatSettingValue(value, kSettingValueCapacity, Settings.*stored.field);
+        formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
         WritePrivateProfileStringW(stored.section, stored.key, value, path);
     }
 }

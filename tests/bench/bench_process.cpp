@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "common/scoped.h"
-#include "resources/ids.h"
+#include "scoped.h"
+#include "ids.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "common/scoped.h"
+#include "scoped.h"
 
 namespace {
 

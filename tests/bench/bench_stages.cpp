@@ -6,10 +6,14 @@
 
 #include <atomic>
 
-#include "capture/capture.h"
-#include "common/scoped.h"
-#include "common/ui.h"
-#include "state/state.h"
+#include "capture.h"
+#include "image_writers.h"
+#include "scoped.h"
+#include "text.h"
+#include "ui.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 namespace {
 

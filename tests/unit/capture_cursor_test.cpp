@@ -146,6 +146,7 @@ protected:
 
     Picture captured(HWND window, const wchar_t* modeTag) {
         DeleteFileW(savePath(L"img.bmp").c_str());
+        refreshSettingsFromPanel();
         captureAndSave(window, modeTag);
         return readBmpPicture(savePath(L"img.bmp"));
     }

@@ -6,10 +6,12 @@
 
 #include <string>
 
-#include "capture/capture.h"
+#include "capture.h"
+#include "image_writers.h"
 #include "capture_fixture.h"
-#include "common/scoped.h"
-#include "common/ui.h"
+#include "scoped.h"
+#include "text.h"
+#include "ui.h"
 #include "scratch.h"
 
 namespace {

@@ -13,12 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "capture/capture.h"
-#include "common/scoped.h"
-#include "common/ui.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "capture.h"
+#include "image_writers.h"
+#include "scoped.h"
+#include "text.h"
+#include "ui.h"
 #include "scratch.h"
-#include "state/state.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 inline std::vector<std::wstring> filesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -116,7 +122,7 @@ class CaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        loadStrings(instance);
+        startProcess(instance);
         appInstance = instance;
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcW;
@@ -150,8 +156,10 @@ protected:
     }
 
     void untickAll() {
-        for (const CheckBoxSetting& box : kCheckBoxSettings) {
-            setChecked(panel, box.controlId, BST_UNCHECKED);
+        for (int id : {IDC_TRIMING, IDC_ALTER, IDC_NONESCS, IDC_JPEGPIC, IDC_PNGPIC, IDC_CONSTANT, IDC_SAVEINI,
+                       IDC_POPWINDOW, IDC_NONEDIALOG, IDC_NONEIMG, IDC_AUTOEND, IDC_USEBG, IDC_ISTASK, IDC_ALMEMO,
+                       IDC_ASMEMO}) {
+            setChecked(panel, id, BST_UNCHECKED);
         }
     }
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture.h"
+#include "capture.h"
+#include "image_writers.h"
 #include "scratch.h"
 
 namespace {

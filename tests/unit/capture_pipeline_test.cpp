@@ -42,6 +42,7 @@ TEST_F(CaptureTest, WritesTheChosenFilesUnderTheNextName) {
         }
         Settings.sequenceCounter = c.counterBefore;
         MessageBoxRecorder recorder;
+        refreshSettingsFromPanel();
         captureAndSave(GetDesktopWindow(), c.modeTag);
         EXPECT_TRUE(recorder.texts().empty());
         EXPECT_EQ(c.files, filesIn(folder.path()));
@@ -57,6 +58,7 @@ TEST_F(CaptureTest, WritesTheChosenFilesUnderTheNextName) {
 
 TEST_F(CaptureTest, PngHoldsTheSamePixelsAsTheBmp) {
     tick({IDC_USEBG, IDC_PNGPIC, IDC_CONSTANT});
+    refreshSettingsFromPanel();
     captureAndSave(GetDesktopWindow(), L"mode:desktop");
     Picture bmp = readBmpPicture(savePath(L"img1.bmp"));
     Picture png = decodePicture(savePath(L"img1.png"));
@@ -72,6 +74,7 @@ TEST_F(CaptureTest, UnnumberedCaptureReplacesTheSameFile) {
     tick({IDC_USEBG});
     ASSERT_TRUE(writeBytes(savePath(L"img.bmp"), std::string(100, 'x')));
     Settings.sequenceCounter = 9;
+    refreshSettingsFromPanel();
     captureAndSave(GetDesktopWindow(), L"mode:desktop");
     const RECT screen = screenRect();
     EXPECT_EQ(std::vector<std::wstring>{L"img.bmp"}, filesIn(saveScratch.path()));
@@ -98,6 +101,7 @@ TEST_F(CaptureTest, FallsBackToExistingImageFolderWithOneMessageEvenWhenNothingI
     HWND picked = makePlainWindow(50, 50, 120, 80);
 
     MessageBoxRecorder recorder;
+    refreshSettingsFromPanel();
     captureAndSave(picked, L"mode:free");
 
     ASSERT_EQ(1u, recorder.boxes().size());
@@ -120,6 +124,7 @@ TEST_F(CaptureTest, FallsBackToImageFolderWithThreeMessages) {
     HWND picked = makePlainWindow(50, 50, 120, 80);
 
     MessageBoxRecorder recorder;
+    refreshSettingsFromPanel();
     captureAndSave(picked, L"mode:free");
 
     const std::vector<std::wstring> expected = {
@@ -150,6 +155,7 @@ TEST_F(CaptureTest, FailedFirstFileIsReportedAndTheSecondStillWritten) {
             CreateFileW(savePath(L"img5.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock);
         MessageBoxRecorder recorder;
+        refreshSettingsFromPanel();
         captureAndSave(GetDesktopWindow(), L"mode:desktop");
         ASSERT_EQ(1u, recorder.boxes().size());
         EXPECT_EQ(failureMessage(savePath(L"img5.bmp")), recorder.boxes()[0].text);
@@ -176,6 +182,7 @@ TEST_F(CaptureTest, PathTooLongIsReportedWholeAndNothingWritten) {
     ASSERT_TRUE(copyText(saveFolder, kPathCapacity, longFolder.c_str()));
 
     MessageBoxRecorder recorder;
+    refreshSettingsFromPanel();
     captureAndSave(GetDesktopWindow(), L"mode:desktop");
 
     EXPECT_EQ(std::vector<std::wstring>{failureMessage(longFolder + L"\\img1.bmp")}, recorder.texts());
@@ -204,6 +211,7 @@ TEST_F(CaptureTest, WindowWithNothingToCopyReportsEveryFileAndWritesNone) {
         SCOPED_TRACE(narrow(c.name));
         Settings.sequenceCounter = c.counterBefore;
         MessageBoxRecorder recorder;
+        refreshSettingsFromPanel();
         captureAndSave(c.window, L"mode:free");
         const std::vector<std::wstring> expected = {
             failureMessage(savePath(c.name + L".bmp")),

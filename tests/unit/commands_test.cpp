@@ -7,13 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "common/ui.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "text.h"
+#include "ui.h"
 #include "dialog_script.h"
-#include "dialogs/dialogs.h"
+#include "folder_chooser.h"
+#include "sequence_dialog.h"
+#include "shell_services.h"
+#include "window_picker.h"
 #include "message_boxes.h"
 #include "scratch.h"
-#include "state/state.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 // From the end-to-end driver's support: Wine's folder chooser finds a folder by ids that hold
 // its last-access time, so folders are read before a chooser is opened on them.
@@ -89,9 +97,7 @@ private:
 class MenuCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        loadStrings(GetModuleHandleW(nullptr));
-        appInstance = GetModuleHandleW(nullptr);
-        computeExeFolders();
+        startProcess(GetModuleHandleW(nullptr));
         saved_.mainWindow = mainWindow;
         saved_.panel = panel;
         saved_.settings = Settings;
@@ -218,6 +224,7 @@ TEST_F(MenuCommands, MemoIsSavedOnlyAfterYesAndEvenWhenUnchanged) {
             CreateDirectoryW(memoFile.path().c_str(), nullptr);
         }
         SetDlgItemTextW(panel, IDC_MEMO, L"first line\r\nsecond line");
+        takeMemoFromPanel();
         rememberStartupMemo();
         MessageBoxRecorder recorder({c.answer});
 

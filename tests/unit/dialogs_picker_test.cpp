@@ -5,9 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
 #include "dialog_script.h"
-#include "dialogs/dialogs.h"
+#include "folder_chooser.h"
+#include "sequence_dialog.h"
+#include "shell_services.h"
+#include "window_picker.h"
 #include "message_boxes.h"
 
 namespace {
@@ -99,7 +104,7 @@ INT_PTR runPicker() {
 class WindowPicker : public ::testing::Test {
 protected:
     void SetUp() override {
-        loadStrings(GetModuleHandleW(nullptr));
+        startProcess(GetModuleHandleW(nullptr));
         savedMainWindow_ = mainWindow;
         mainWindow = nullptr;
     }

@@ -3,10 +3,17 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
 #include "dialog_script.h"
-#include "dialogs/dialogs.h"
-#include "state/state.h"
+#include "folder_chooser.h"
+#include "sequence_dialog.h"
+#include "shell_services.h"
+#include "window_picker.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 namespace {
 
@@ -68,7 +75,7 @@ TEST(SequenceDialog, ShowsTheCounterWithinRangeAndStoresOnlyAValidNumberOnOk) {
 }
 
 TEST(SequenceDialog, MenuCommandOpensItAndReturnsZero) {
-    loadStrings(GetModuleHandleW(nullptr));
+    startProcess(GetModuleHandleW(nullptr));
     appInstance = GetModuleHandleW(nullptr);
     TestWindow main(L"Glimra main window");
     HWND savedMainWindow = mainWindow;

@@ -10,10 +10,15 @@
 #include <set>
 #include <string>
 
-#include "app/app.h"
-#include "common/scoped.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "scoped.h"
 #include "dialog_script.h"
-#include "dialogs/dialogs.h"
+#include "folder_chooser.h"
+#include "sequence_dialog.h"
+#include "shell_services.h"
+#include "window_picker.h"
 #include "message_boxes.h"
 #include "scratch.h"
 
@@ -112,8 +117,7 @@ bool hasChildText(HWND dialog, const std::wstring& wanted) {
 class ShellServices : public ::testing::Test {
 protected:
     void SetUp() override {
-        loadStrings(GetModuleHandleW(nullptr));
-        computeExeFolders();
+        startProcess(GetModuleHandleW(nullptr));
     }
 };
 

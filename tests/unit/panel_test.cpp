@@ -5,10 +5,15 @@
 
 #include <string>
 
-#include "app/app.h"
-#include "common/ui.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "text.h"
+#include "ui.h"
 #include "message_boxes.h"
-#include "state/state.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 namespace {
 
@@ -16,7 +21,7 @@ class PanelTest : public testing::Test {
 protected:
     void SetUp() override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        loadStrings(instance);
+        startProcess(instance);
         appInstance = instance;
         host_ = CreateWindowExW(0, L"STATIC", L"panel host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500,
                                 nullptr, nullptr, instance, nullptr);
@@ -61,15 +66,32 @@ protected:
     HWND memo_ = nullptr;
 };
 
+namespace {
+struct BoxField {
+    int controlId;
+    int SettingsRecord::*field;
+};
+const BoxField kCheckBoxSettings[] = {
+    {IDC_TRIMING, &SettingsRecord::TRIMING},       {IDC_ALTER, &SettingsRecord::ALTER},
+    {IDC_NONESCS, &SettingsRecord::NONESCS},       {IDC_JPEGPIC, &SettingsRecord::JPEGPIC},
+    {IDC_PNGPIC, &SettingsRecord::PNGPIC},         {IDC_CONSTANT, &SettingsRecord::CONSTANT},
+    {IDC_SAVEINI, &SettingsRecord::SAVEINI},       {IDC_POPWINDOW, &SettingsRecord::POPWINDOW},
+    {IDC_NONEDIALOG, &SettingsRecord::NONEDIALOG}, {IDC_NONEIMG, &SettingsRecord::NONEIMG},
+    {IDC_AUTOEND, &SettingsRecord::AUTOEND},       {IDC_USEBG, &SettingsRecord::USEBG},
+    {IDC_ISTASK, &SettingsRecord::ISTASK},         {IDC_ALMEMO, &SettingsRecord::ALMEMO},
+    {IDC_ASMEMO, &SettingsRecord::ASMEMO},
+};
+}  // namespace
+
 TEST_F(PanelTest, ShowingThePanelSetsEveryBoxFromTheSettingsAndLocksThePlaceholders) {
     Settings = SettingsRecord{};
     int value = 0;
-    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+    for (const BoxField& box : kCheckBoxSettings) {
         Settings.*box.field = (value++ % 2);
     }
     ShowWindow(panel, SW_SHOW);
     value = 0;
-    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+    for (const BoxField& box : kCheckBoxSettings) {
         EXPECT_EQ(value++ % 2 == 1, isChecked(panel, box.controlId)) << box.controlId;
     }
     for (int id : {IDC_TRIMING, IDC_ALTER, IDC_POPWINDOW}) {

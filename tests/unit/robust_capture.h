@@ -58,7 +58,10 @@ protected:
         CaptureTest::TearDown();
     }
 
-    void capture() { captureAndSave(subject_, L"mode:free"); }
+    void capture() {
+        refreshSettingsFromPanel();
+        captureAndSave(subject_, L"mode:free");
+    }
 
     bool wholeImage(const std::wstring& path) const { return imageIsWhole(path, kSubjectWidth, kSubjectHeight); }
 

@@ -55,8 +55,8 @@ TEST_F(PathLimits, SaveFolderOfUpTo499CharactersGoesRoundTheFileAndLongerOnesAre
         const std::wstring folder = folderOfLength(c.length);
         MessageBoxRecorder recorder;
         if (c.fits) {
-            ASSERT_TRUE(copyText(saveFolder, kPathCapacity, folder.c_str()));
-            markSaveFolderChosen();
+            chooseSaveFolder(folder.c_str());
+            ASSERT_EQ(folder, std::wstring(saveFolder));
             ASSERT_EQ(1, storeSaveFolder());
             EXPECT_EQ(c.length * 2, readBytes(folderPath()).size());
             saveFolder[0] = L'\0';

@@ -9,11 +9,16 @@
 
 #include <string>
 
-#include "app/app.h"
-#include "common/ui.h"
+#include "app.h"
+#include "ids.h"
+#include "process_state.h"
+#include "text.h"
+#include "ui.h"
 #include "message_boxes.h"
 #include "scratch.h"
-#include "state/state.h"
+#include "memo_file.h"
+#include "save_folder.h"
+#include "settings.h"
 
 inline std::wstring besideExe(const std::wstring& name) {
     wchar_t module[MAX_PATH] = {};
@@ -30,8 +35,7 @@ inline std::string utf16Bytes(const std::wstring& text) {
 class StateFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        loadStrings(GetModuleHandleW(nullptr));
-        computeExeFolders();
+        startProcess(GetModuleHandleW(nullptr));
         mainWindow = nullptr;
         removeStateFiles();
         saveFolder[0] = L'\0';

@@ -34,7 +34,7 @@ TEST_F(MemoFile, LoadsTheAnsiTextUpToTheFirstZeroByte) {
         {"zero byte inside", true, std::string("before\0after", 12), L"before"},
         {"UTF-16 text", true, std::string("A\0B\0C\0", 6), L"A"},
         {"UTF-8 read as ANSI", true, "\xC3\xA9", L"\uFF83\uFF69"},
-        {"1023999 bytes", true, std::string(kMemoBytesCapacity - 1, 'm'), std::wstring(kMemoCapacity - 1, L'm')},
+        {"1023999 bytes", true, std::string(1024000 - 1, 'm'), std::wstring(kMemoCapacity - 1, L'm')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,9 +64,9 @@ TEST_F(MemoFile, StoresTheAnsiBytesWithoutTerminatorOverWhateverWasThere) {
         {"Japanese", kJapaneseText, kJapaneseBytes},
         {"missing in the code page", L"a\uD55Cb", "a?b"},
         {"empty", L"", ""},
-        {"1023999 ASCII characters", std::wstring(kMemoCapacity - 1, L'a'), std::string(kMemoBytesCapacity - 1, 'a')},
+        {"1023999 ASCII characters", std::wstring(kMemoCapacity - 1, L'a'), std::string(1024000 - 1, 'a')},
         {"1023999 bytes with a double-byte character", std::wstring(kMemoCapacity - 3, L'a') + L"日",
-         std::string(kMemoBytesCapacity - 3, 'a') + "\x93\xfa"},
+         std::string(1024000 - 3, 'a') + "\x93\xfa"},
     };
     for (const Case& step : steps) {
         SCOPED_TRACE(step.name);
@@ -113,7 +113,7 @@ TEST_F(MemoFile, AFileHeldElsewhereFailsLoadAndStoreQuietlyAndKeepsItsBytes) {
 }
 
 TEST_F(MemoFile, AFileRefusedForItsSizeIsNeverWrittenInThatRunNorKeptOpen) {
-    const std::string tooLarge(kMemoBytesCapacity, 'z');
+    const std::string tooLarge(1024000, 'z');
     ASSERT_TRUE(writeBytes(memoPath(), tooLarge));
     {
         MessageBoxRecorder recorder;
@@ -146,6 +146,7 @@ TEST_F(MemoFile, TheMemoCountsAsUnchangedOnlyWhileTheEditHoldsWhatStartUpPutTher
     createPanel();
     HWND edit = GetDlgItem(panel, IDC_MEMO);
     SetWindowTextW(edit, kJapaneseText);
+    takeMemoFromPanel();
     rememberStartupMemo();
     struct Step {
         const wchar_t* edit;
@@ -166,6 +167,7 @@ TEST_F(MemoFile, TheMemoCountsAsUnchangedOnlyWhileTheEditHoldsWhatStartUpPutTher
     }
 
     SetWindowTextW(edit, L"");
+    takeMemoFromPanel();
     rememberStartupMemo();
     takeMemoFromPanel();
     EXPECT_TRUE(memoUnchangedSinceStartup()) << "an empty start-up memo left empty";

@@ -127,9 +127,10 @@ TEST_F(SaveFolderFile, AStoredFolderThatCouldNotBeReadIsOnlyReplacedByAFolderCho
         if (held != INVALID_HANDLE_VALUE) {
             CloseHandle(held);
         }
-        copyText(saveFolder, kPathCapacity, c.folderAtExit);
         if (c.chosen) {
-            markSaveFolderChosen();
+            chooseSaveFolder(c.folderAtExit);
+        } else {
+            copyText(saveFolder, kPathCapacity, c.folderAtExit);
         }
         EXPECT_EQ(1, storeSaveFolder());
         EXPECT_EQ(c.after, readBytes(folderPath()));

@@ -1,0 +1,11 @@
+// The folder chooser: the shell's folder dialog, opened on a given folder.
+#ifndef GLIMRA_FOLDER_CHOOSER_H
+#define GLIMRA_FOLDER_CHOOSER_H
+
+#include <windows.h>
+
+// result (at least MAX_PATH characters) receives the confirmed folder's whole path; after Cancel
+// it is left as it was.
+void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder);
+
+#endif

@@ -1,0 +1,20 @@
+// The save folder, kept in dirInfo.dat beside the executable, and its default, the "image" folder
+// beside the executable.
+#ifndef GLIMRA_SAVE_FOLDER_H
+#define GLIMRA_SAVE_FOLDER_H
+
+#include "sizes.h"
+
+extern wchar_t saveFolder[kPathCapacity];
+
+int loadSaveFolder();
+int storeSaveFolder();
+
+// Every change of saveFolder during the run goes through these two, so that a stored folder that
+// could not be read at start-up is only replaced by a folder really in use.
+void chooseSaveFolder(const wchar_t* folder);
+// saveFolder becomes "image\" beside the executable; false, with saveFolder as it was, when the
+// executable's folder is unknown or the path does not fit.
+bool useDefaultSaveFolder();
+
+#endif

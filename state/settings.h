@@ -1,0 +1,34 @@
+// The settings record and glimra.ini beside the executable, where it is kept between runs.
+#ifndef GLIMRA_SETTINGS_H
+#define GLIMRA_SETTINGS_H
+
+// One signed 32-bit field per settings key, in key order, plus the running sequence number.
+// A flag is on when its field is nonzero.
+struct SettingsRecord {
+    int PICNUM;
+    int TRIMING;
+    int ALTER;
+    int NONESCS;
+    int JPEGPIC;
+    int PNGPIC;
+    int CONSTANT;
+    int SAVEINI;
+    int POPWINDOW;
+    int NONEDIALOG;
+    int NONEIMG;
+    int AUTOEND;
+    int USEBG;
+    int ISTASK;
+    int ALMEMO;
+    int ASMEMO;
+    int QUALITY;
+    int sequenceCounter;  // the number of the last numbered capture
+};
+extern SettingsRecord Settings;
+
+// Every field from the file, or its default; sequenceCounter from PICNUM.
+void loadSettings();
+// PICNUM from sequenceCounter, then all seventeen keys, each written in full.
+void saveSettings();
+
+#endif

@@ -15,7 +15,6 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* tip, HINSTANCE instance);
 // The one way out: stores the state, destroys the window and ends the message loop.
 void saveStateAndClose(HWND window);
-int scaleForDpi(int pixels);
 
 // commands.cpp
 LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam);

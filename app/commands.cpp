@@ -17,7 +17,8 @@
 
 namespace {
 
-const wchar_t kCreditText[] = L"Glimra Project\nhttps://glimra.example/";
+// The maker and the maker's web site, an empty line between them.
+const wchar_t kCreditText[] = L"Glimra Project\n\nhttps://glimra.example/";
 const wchar_t kReadmeName[] = L"readme.txt";
 
 // The folder is taken exactly as the chooser gives it; Cancel leaves the save folder alone.

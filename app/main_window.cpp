@@ -77,6 +77,8 @@ void registerMainWindowClass(HINSTANCE instance) {
     RegisterClassExW(&windowClass);
 }
 
+namespace {
+
 // The window's fixed size is in 96-DPI pixels; on a scaled display it grows with the system DPI
 // so that the panel, whose dialog units follow the font, still fits.
 int scaleForDpi(int pixels) {
@@ -90,6 +92,8 @@ int scaleForDpi(int pixels) {
     }
     return MulDiv(pixels, dpi, kBaseDpi);
 }
+
+}  // namespace
 
 int createMainWindow(HINSTANCE instance, int showState) {
     mainWindow = CreateWindowExW(0, classNameText, titleText, WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
@@ -111,7 +115,7 @@ int createMainWindow(HINSTANCE instance, int showState) {
         SetDlgItemTextW(panel, IDC_MEMO, memoText);
     }
     takeMemoFromPanel();
-    rememberStartupMemo();
+    rememberMemoAsStored();
 
     ShowWindow(mainWindow, showState);
     ShowWindow(panel, showState);
@@ -141,8 +145,8 @@ void saveStateAndClose(HWND window) {
     }
     if (Settings.ASMEMO) {
         takeMemoFromPanel();
-        // A memo the user never touched is left as it is on disk, whatever its encoding.
-        if (!memoUnchangedSinceStartup() && !storeMemo()) {
+        // A memo the file already holds is left as it is on disk, whatever its encoding.
+        if (!memoUnchangedSinceStored() && !storeMemo()) {
             showMessage(window, L"メモの保存に失敗しました。", MB_ICONERROR);
         }
     }

@@ -8,7 +8,7 @@ int showMessage(HWND owner, const wchar_t* text, UINT flags) {
 }
 
 bool isChecked(HWND dialog, int id) {
-    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
 void setChecked(HWND dialog, int id, int state) {

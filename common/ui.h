@@ -7,6 +7,7 @@
 // A message box captioned with the window title (string 104).
 int showMessage(HWND owner, const wchar_t* text, UINT flags);
 
+// Any state but unchecked counts as ticked, as every reader of a setting tests against zero.
 bool isChecked(HWND dialog, int id);
 void setChecked(HWND dialog, int id, int state);
 

@@ -1,5 +1,5 @@
-// The memo kept in "memo.txt" beside the executable, in the system ANSI code page, and what the
-// memo edit held at start-up.
+// The memo kept in "memo.txt" beside the executable, in the system ANSI code page, and the text
+// the file is known to hold.
 #include "memo_file.h"
 
 #include <windows.h>
@@ -23,8 +23,8 @@ char memoBytes[kMemoBytesCapacity];
 bool memoFileRefused;
 
 // An exact copy, not a digest: a memo judged unchanged by mistake would lose the user's edit.
-std::wstring startupMemo;
-bool startupMemoRemembered;
+std::wstring storedMemo;
+bool storedMemoKnown;
 
 size_t memoLength() { return wcsnlen(memoText, kMemoCapacity); }
 
@@ -81,16 +81,16 @@ int storeMemo() {
     if (!SetEndOfFile(file.get())) {
         return 0;
     }
+    rememberMemoAsStored();
     return 1;
 }
 
-void rememberStartupMemo() {
-    startupMemo.assign(memoText, memoLength());
-    startupMemoRemembered = true;
+void rememberMemoAsStored() {
+    storedMemo.assign(memoText, memoLength());
+    storedMemoKnown = true;
 }
 
-bool memoUnchangedSinceStartup() {
+bool memoUnchangedSinceStored() {
     size_t length = memoLength();
-    return startupMemoRemembered && length == startupMemo.size() &&
-           wmemcmp(memoText, startupMemo.data(), length) == 0;
+    return storedMemoKnown && length == storedMemo.size() && wmemcmp(memoText, storedMemo.data(), length) == 0;
 }

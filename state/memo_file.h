@@ -10,9 +10,10 @@ extern wchar_t memoText[kMemoCapacity];
 int loadMemo();
 int storeMemo();
 
-// What start-up put into the memo edit is remembered, so an exit with the memo untouched leaves
-// the file alone.
-void rememberStartupMemo();
-bool memoUnchangedSinceStartup();
+// The text memo.txt is known to hold: what start-up put into the memo edit, then what each
+// successful store wrote. An exit skips the store only while memoText still equals it, so a file
+// the program never wrote is left alone and the last edit always reaches the file.
+void rememberMemoAsStored();
+bool memoUnchangedSinceStored();
 
 #endif

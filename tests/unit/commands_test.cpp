@@ -225,7 +225,7 @@ TEST_F(MenuCommands, MemoIsSavedOnlyAfterYesAndEvenWhenUnchanged) {
         }
         SetDlgItemTextW(panel, IDC_MEMO, L"first line\r\nsecond line");
         takeMemoFromPanel();
-        rememberStartupMemo();
+        rememberMemoAsStored();
         MessageBoxRecorder recorder({c.answer});
 
         EXPECT_EQ(0, command(IDM_SAVE_MEMO));
@@ -385,7 +385,7 @@ TEST_F(MenuCommands, ReadmeMissingIsReportedWithAWarning) {
 TEST_F(MenuCommands, AboutBoxShowsTitleAndCreditUnderItsOwnCaptionAndIcon) {
     MessageBoxRecorder recorder;
     EXPECT_EQ(0, command(IDM_ABOUT));
-    expectBoxes(recorder, {{L"Glimra Ver 3.00\n\nGlimra Project\nhttps://glimra.example/", BoxIcon::Other, 1,
+    expectBoxes(recorder, {{L"Glimra Ver 3.00\n\nGlimra Project\n\nhttps://glimra.example/", BoxIcon::Other, 1,
                             L"バージョン情報"}});
 }
 

@@ -147,7 +147,7 @@ TEST_F(MemoFile, TheMemoCountsAsUnchangedOnlyWhileTheEditHoldsWhatStartUpPutTher
     HWND edit = GetDlgItem(panel, IDC_MEMO);
     SetWindowTextW(edit, kJapaneseText);
     takeMemoFromPanel();
-    rememberStartupMemo();
+    rememberMemoAsStored();
     struct Step {
         const wchar_t* edit;
         bool unchanged;
@@ -163,14 +163,14 @@ TEST_F(MemoFile, TheMemoCountsAsUnchangedOnlyWhileTheEditHoldsWhatStartUpPutTher
         SetWindowTextW(edit, step.edit);
         takeMemoFromPanel();
         EXPECT_EQ(std::wstring(step.edit), std::wstring(memoText));
-        EXPECT_EQ(step.unchanged, memoUnchangedSinceStartup());
+        EXPECT_EQ(step.unchanged, memoUnchangedSinceStored());
     }
 
     SetWindowTextW(edit, L"");
     takeMemoFromPanel();
-    rememberStartupMemo();
+    rememberMemoAsStored();
     takeMemoFromPanel();
-    EXPECT_TRUE(memoUnchangedSinceStartup()) << "an empty start-up memo left empty";
+    EXPECT_TRUE(memoUnchangedSinceStored()) << "an empty start-up memo left empty";
 }
 
 TEST_F(MemoFile, TakingTheMemoFromTheEditClearsTheBufferAndCutsWhatDoesNotFit) {

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
 
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DGLIMRA_TESTS=ON
+cmake --preset cross -B "$BUILD_DIR" -DGLIMRA_TESTS=ON
 cmake --build "$BUILD_DIR"
 
 GLIMRA_PRIVATE_DISPLAY=1

@@ -5,8 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
-[ -f "$BUILD_DIR/Glimra3.exe" ] && [ -f "$BUILD_DIR/tests/glimra_dpi_probe.exe" ] || {
-  echo "Build first: bash scripts/test.sh (or cmake --build $BUILD_DIR)"; exit 1; }
+[ -f "$BUILD_DIR/Glimra3.exe" ] || { echo "Build first: bash scripts/run.sh (or cmake --build $BUILD_DIR)"; exit 1; }
+probe="$BUILD_DIR/window_probe.exe"
+i686-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra -static -municode -o "$probe" scripts/window_probe.cpp
 GLIMRA_PRIVATE_DISPLAY=1
 source scripts/wine-env.sh
 
@@ -22,11 +23,11 @@ mkdir -p "$work/image"
 sleep 2
 (cd "$work" && wine "$(winpath "$work/Glimra3.exe")" >/dev/null 2>&1 &)
 sleep 4
-read -r x y w h < <(wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --rect | tr -d '\r')
+read -r x y w h < <(wine "$probe" | tr -d '\r')
 mkdir -p docs
 import -window root -crop "${w}x${h}+${x}+${y}" +repage docs/main-window.png
 
-wine "$BUILD_DIR/tests/glimra_dpi_probe.exe" --capture
+wine "$probe" --capture
 for _ in $(seq 50); do [ -f "$work/image/img1.bmp" ] && break; sleep 0.2; done
 sleep 1
 convert "$work/image/img1.bmp" -resize 50% docs/capture.png

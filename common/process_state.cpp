@@ -6,6 +6,7 @@
 
 #include "ids.h"
 #include "text.h"
+#include "ui.h"
 
 HINSTANCE appInstance;
 HWND mainWindow;
@@ -62,4 +63,36 @@ ScopedFile openFileBesideExe(const wchar_t* name, DWORD access) {
         return ScopedFile();
     }
     return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes) {
+    ScopedFile file = openFileBesideExe(name, GENERIC_READ);
+    if (!file) {
+        return FileRead::Unopened;
+    }
+    DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > maxBytes) {
+        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
+        return FileRead::TooLarge;
+    }
+    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    DWORD read = 0;
+    if (!ReadFile(file.get(), buffer, size, &read, nullptr) || read != size) {
+        return FileRead::Failed;
+    }
+    return FileRead::Read;
+}
+
+bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
+    ScopedFile file = openFileBesideExe(name, GENERIC_WRITE);
+    if (!file) {
+        return false;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes, size, &written, nullptr) || written != size) {
+        return false;
+    }
+    // Nothing of longer contents written earlier remains.
+    SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
+    return SetEndOfFile(file.get()) != FALSE;
 }

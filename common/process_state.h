@@ -31,5 +31,11 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name);
 
 // A file beside the executable, unshared while open and created empty when missing.
 ScopedFile openFileBesideExe(const wchar_t* name, DWORD access);
+enum class FileRead { Unopened, TooLarge, Failed, Read };
+// Reads a whole file beside the executable into buffer. One larger than maxBytes, or of unknown
+// size, is refused with the size message and left unread.
+FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes);
+// Replaces the file's contents with these bytes; false when it cannot be opened or written whole.
+bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size);
 
 #endif

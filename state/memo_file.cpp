@@ -9,7 +9,6 @@
 #include <string>
 
 #include "process_state.h"
-#include "ui.h"
 
 wchar_t memoText[kMemoCapacity];
 
@@ -32,26 +31,14 @@ size_t memoLength() { return wcsnlen(memoText, kMemoCapacity); }
 
 // Loading starts the run's record of the file: refused or not.
 int loadMemo() {
-    memoFileRefused = false;
     memset(memoBytes, 0, sizeof(memoBytes));
-    ScopedFile file = openFileBesideExe(memoFileName, GENERIC_READ);
-    if (!file) {
+    // A loadable file is shorter than the buffer, so a zero byte always ends what is converted,
+    // and each byte yields at most one character.
+    FileRead result = readFileBesideExe(memoFileName, memoBytes, kMemoBytesCapacity - 1);
+    memoFileRefused = result == FileRead::TooLarge;
+    if (result != FileRead::Read) {
         return 0;
     }
-    // INVALID_FILE_SIZE counts as too large.
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size >= static_cast<DWORD>(kMemoBytesCapacity)) {
-        memoFileRefused = true;
-        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
-        return 0;
-    }
-    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
-    DWORD read = 0;
-    if (!ReadFile(file.get(), memoBytes, size, &read, nullptr) || read != size) {
-        return 0;
-    }
-    // The file is shorter than the buffer, so a zero byte always ends what is converted, and each
-    // byte yields at most one character.
     MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, memoBytes, -1, memoText, kMemoCapacity);
     return 1;
 }
@@ -67,18 +54,7 @@ int storeMemo() {
     if (converted <= 0) {
         return 0;
     }
-    ScopedFile file = openFileBesideExe(memoFileName, GENERIC_WRITE);
-    if (!file) {
-        return 0;
-    }
-    DWORD bytes = static_cast<DWORD>(converted - 1);
-    DWORD written = 0;
-    if (!WriteFile(file.get(), memoBytes, bytes, &written, nullptr) || written != bytes) {
-        return 0;
-    }
-    // Nothing of a longer earlier memo remains.
-    SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
-    if (!SetEndOfFile(file.get())) {
+    if (!writeFileBesideExe(memoFileName, memoBytes, static_cast<DWORD>(converted - 1))) {
         return 0;
     }
     rememberMemoAsStored();

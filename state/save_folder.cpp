@@ -8,7 +8,6 @@
 
 #include "process_state.h"
 #include "text.h"
-#include "ui.h"
 
 wchar_t saveFolder[kPathCapacity];
 
@@ -32,22 +31,9 @@ int loadSaveFolder() {
     folderChosenThisRun = false;
 
     wchar_t stored[kPathCapacity] = {};
-    ScopedFile file = openFileBesideExe(folderFileName, GENERIC_READ);
-    if (!file) {
+    if (readFileBesideExe(folderFileName, stored, kFolderFileMaxBytes) != FileRead::Read) {
         return 0;
     }
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > kFolderFileMaxBytes) {
-        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
-        return 0;
-    }
-    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
-    DWORD read = 0;
-    if (!ReadFile(file.get(), stored, size, &read, nullptr) || read != size) {
-        return 0;
-    }
-    file.reset();
-
     if (stored[0] != L'\0') {
         copyText(saveFolder, kPathCapacity, stored);
     } else if (!useDefaultSaveFolder()) {
@@ -61,21 +47,8 @@ int storeSaveFolder() {
     if (storedFolderUnread && !folderChosenThisRun) {
         return 1;
     }
-    ScopedFile file = openFileBesideExe(folderFileName, GENERIC_WRITE);
-    if (!file) {
-        return 0;
-    }
     DWORD bytes = static_cast<DWORD>(wcsnlen(saveFolder, kPathCapacity) * sizeof(wchar_t));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), saveFolder, bytes, &written, nullptr) || written != bytes) {
-        return 0;
-    }
-    // Whatever a longer path written earlier left behind goes.
-    SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
-    if (!SetEndOfFile(file.get())) {
-        return 0;
-    }
-    return 1;
+    return writeFileBesideExe(folderFileName, saveFolder, bytes) ? 1 : 0;
 }
 
 void chooseSaveFolder(const wchar_t* folder) {

@@ -3,6 +3,9 @@
 # Glimra3.exe. A script makes the zip rather than CPack, whose zips carry the builder's user and
 # group ids and, without SOURCE_DATE_EPOCH, the build's file times; the script dates everything
 # from the commit, so the same commit gives the same bytes.
+# A build folder configured while CPack made the zip still holds CPack's files, and with them
+# CMake would reserve the name "package".
+file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
 # The target always runs: a new commit changes the zip's dates even when no file changed.
 add_custom_target(package
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_release.py

@@ -73,7 +73,7 @@ run_size() {
     scrot_png() { scrot -o "$peers/scrot.png"; }
 
     local per_round=$(((REPEATS + ROUNDS - 1) / ROUNDS))
-    wine "$BUILD_DIR/tests/bench/glimra_bench.exe" "$(winepath -w "$dir/ours")" \
+    wine "$BUILD_DIR/bench/glimra_bench.exe" "$(winepath -w "$dir/ours")" \
       "$(winepath -w "$BUILD_DIR/Glimra3.exe")" "$(winepath -w "$dir")" "$ROUNDS" "$per_round" "$LAUNCHES" \
       >"$dir/ours.txt" 2>"$dir/wine.log" &
     local bench=$!

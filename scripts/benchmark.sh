@@ -20,7 +20,7 @@ LAUNCHES="${LAUNCHES:-7}"
 SIZES="${SIZES:-1280x800 1920x1080 3840x2160}"
 RUN_DIR="$BUILD_DIR/benchmark"
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset cross -B "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR" --target glimra_bench Glimra3 >/dev/null
 
 rm -rf "$RUN_DIR"

@@ -109,10 +109,10 @@ TEST(Capture, WholeScreenAndAMinimisedWindowEqualIndependentGrabsOfTheScreen) {
     EXPECT_EQ(glimra.main, GetForegroundWindow());
     EXPECT_EQ((Names{L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png", L"screen.xwd"}),
               namesIn(glimra.path(L"image")));
-    EXPECT_EQ("JPEG 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg &&"
-                                      " xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && for i in "
-                                      "1.bmp:screen.xwd 1.png:screen.xwd 2.bmp:window.bmp 2.png:window.bmp; do "
-                                      "compare -metric AE img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
+    EXPECT_EQ("JPEG 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
+                                        " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && for"
+                                        " i in 1.bmp:screen.xwd 1.png:screen.xwd 2.bmp:window.bmp 2.png:window.bmp; do "
+                                        "compare -metric AE img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
 }
 
 TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReportsFilesHeldAtTheEnd) {

@@ -1,0 +1,377 @@
+// The end-to-end driver: Glimra3.exe run in a folder of its own and driven from outside as a user
+// would, its boxes read across processes, its files checked on disk and, under Wine, by Linux tools.
+#ifndef GLIMRA_E2E_DRIVER_H
+#define GLIMRA_E2E_DRIVER_H
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ids.h"
+
+namespace fs = std::filesystem;
+constexpr DWORD kBoundMs = 20000;  // no wait for Glimra lasts longer
+inline std::wstring glimraExe;     // from the command line
+
+// What the driver opens is owned, with the function that frees it.
+template <typename H, typename Free>
+using Owned = std::unique_ptr<std::remove_pointer_t<H>, Free>;
+using Handle = Owned<HANDLE, decltype(&CloseHandle)>;
+inline Handle own(HANDLE handle) { return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle, &CloseHandle); }
+
+template <typename Done>
+bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows paint and answer meanwhile
+    MSG message;
+    for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (GetTickCount() - start > bound) return false;
+    }
+    return true;
+}
+
+inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
+// UTF-16LE without a terminator, as dirInfo.dat holds a path.
+inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
+inline std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+inline void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+inline std::vector<std::wstring> namesIn(const fs::path& folder) {  // sorted
+    std::vector<std::wstring> names;
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(folder, missing)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+inline std::wstring scratchName() {
+    static int count = 0;
+    return fs::temp_directory_path() / ("e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
+}
+inline Handle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return own(0);
+    CloseHandle(info.hThread);
+    if (processId) *processId = info.dwProcessId;
+    return own(info.hProcess);
+}
+
+// Linux tools, run by /bin/sh from inside Wine; a native Windows run has none.
+inline FARPROC wineToUnix() { return GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"); }
+inline bool underWine() { return wineToUnix() != nullptr; }
+inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
+    auto toUnix = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(wineToUnix()));
+    auto release = [](char* name) { HeapFree(GetProcessHeap(), 0, name); };
+    Owned<char*, decltype(release)> name(toUnix ? toUnix(path.c_str()) : nullptr, release);
+    return "'" + std::string(name ? name.get() : "") + "'";
+}
+// Stdout and stderr of a command; a bad status fails. Native programs give Wine no handle to
+// wait on, so the script's status file, written last, is polled for.
+inline std::string runUnix(const std::string& command) {
+    const std::wstring base = scratchName();
+    const std::string out = unixPath(base + L".out"), status = unixPath(base + L".rc");
+    writeFile(base + L".sh", "(" + command + ") >" + out + " 2>&1; echo $? >" + status + "0; mv " + status + "0 " +
+                                 status);
+    std::string line = "/bin/sh " + unixPath(base + L".sh");
+    std::replace(line.begin(), line.end(), '\'', '"');  // Windows command lines quote with "
+    launch(std::wstring(line.begin(), line.end()), nullptr);
+    const bool done = waitFor([&] { return fs::exists(base + L".rc"); }, 60000);
+    const std::string output = readFile(base + L".out");
+    EXPECT_TRUE(done && readFile(base + L".rc") == "0\n") << command << "\n" << output;
+    for (const wchar_t* end : {L".sh", L".out", L".rc"}) fs::remove(base + end);
+    return output;
+}
+
+inline LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result);
+    return LRESULT(result);
+}
+inline std::wstring windowText(HWND window) {  // WM_GETTEXT is carried across processes
+    std::wstring text(size_t(ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+    text.resize(size_t(ask(window, WM_GETTEXT, text.size(), LPARAM(&text[0]))));
+    return text;
+}
+// Top-level windows of a class, topmost first: of one process, or of any but the driver's.
+inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bool hiddenToo = false) {
+    std::vector<HWND> found;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        wchar_t name[64] = {};
+        GetWindowThreadProcessId(window, &owner);
+        GetClassNameW(window, name, 64);
+        const bool ofProcess = processId ? owner == processId : owner != GetCurrentProcessId();
+        if (ofProcess && !wcscmp(name, className) && (hiddenToo || IsWindowVisible(window))) found.push_back(window);
+    }
+    return found;
+}
+
+// A 32-bit top-down bitmap whose pixels are 0xRRGGBB, the top byte unused.
+using Pixels = std::vector<uint32_t>;
+using Bitmap = Owned<HBITMAP, decltype(&DeleteObject)>;
+inline Bitmap bitmap(int width, int height, uint32_t** bits) {
+    const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0),
+                  &DeleteObject);
+}
+template <typename Draw>
+Pixels drawn(int width, int height, Draw draw) {  // the pixels that draw leaves in a fresh bitmap
+    uint32_t* bits = nullptr;
+    Owned<HDC, decltype(&DeleteDC)> memory(CreateCompatibleDC(nullptr), &DeleteDC);
+    const Bitmap target = bitmap(width, height, &bits);
+    if (!memory || !target) return {};
+    HGDIOBJ previous = SelectObject(memory.get(), target.get());
+    draw(memory.get());
+    GdiFlush();
+    Pixels pixels(bits, bits + width * height);
+    SelectObject(memory.get(), previous);
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+inline Pixels grab(const RECT& rect) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    return drawn(width, height, [&](HDC target) {
+        auto release = [](HDC screen) { ReleaseDC(nullptr, screen); };
+        Owned<HDC, decltype(release)> screen(GetDC(nullptr), release);
+        BitBlt(target, 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+    });
+}
+
+enum class Icon { Error, Warning, Information, Question, Glimra, Other };
+inline const char* const kIconNames[] = {"error", "warning", "information", "question", "Glimra's", "other"};
+// A box's icon told by its pixels, compared with each candidate drawn by the driver over the same
+// background: icon handles do not cross processes under Wine.
+inline Icon iconOf(HWND box) {
+    static Owned<HICON, decltype(&DestroyIcon)> glimraIcon(ExtractIconW(nullptr, glimraExe.c_str(), 0), &DestroyIcon);
+    const HICON icons[] = {LoadIconW(nullptr, IDI_ERROR), LoadIconW(nullptr, IDI_WARNING),
+                           LoadIconW(nullptr, IDI_INFORMATION), LoadIconW(nullptr, IDI_QUESTION), glimraIcon.get()};
+    HWND control = nullptr;  // the static that shows the icon
+    while ((control = FindWindowExW(box, control, L"Static", nullptr)) &&
+           (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {}
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    const RECT all = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    int found = 0;
+    waitFor([&] {  // the box may not have painted at first sight
+        const Pixels shown = grab(rect);
+        const COLORREF background = shown.empty() ? 0 : RGB(shown[0] >> 16, shown[0] >> 8 & 0xFF, shown[0] & 0xFF);
+        Owned<HBRUSH, decltype(&DeleteObject)> brush(CreateSolidBrush(background), &DeleteObject);
+        auto draw = [&](HDC target) {
+            FillRect(target, &all, brush.get());
+            DrawIconEx(target, 0, 0, icons[found], all.right, all.bottom, 0, nullptr, DI_NORMAL);
+        };
+        for (found = 0; found < 5 && shown != drawn(all.right, all.bottom, draw);) ++found;
+        return found < 5;
+    }, 3000);
+    return Icon(found);
+}
+
+struct Box {  // a message box as the user sees it, and the button that answers it
+    std::wstring text;
+    Icon icon;
+    std::vector<int> buttons = {IDOK};
+    int answer = IDOK;
+    std::wstring caption = L"Glimra Ver 3.00";
+};
+inline HWND dialog(const wchar_t* caption) {  // a dialog of Glimra's other than a message box
+    HWND found = nullptr;
+    EXPECT_TRUE(waitFor([&] { return (found = FindWindowW(L"#32770", caption)) != nullptr; })) << utf8(caption);
+    return found;
+}
+inline void answer(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(box, button)));
+    EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(box); })) << "the box stayed after its answer";
+}
+
+// Wine's folder chooser finds a folder by item ids holding its access time, and a first read
+// after a change moves that time; read first and dated a day ahead, the folders keep their ids.
+inline void readFoldersOnTheWay(const std::wstring& path) {
+    if (underWine())
+        runUnix("p=" + unixPath(path) + "; until [ $p = / ]; do ls $p; touch -a -d tomorrow $p; p=$(dirname $p); done");
+}
+
+// A borderless window of the driver showing a pattern in which no two pixels are alike, so a
+// shifted, flipped or recoloured copy cannot pass.
+class PatternWindow {
+public:
+    PatternWindow(const wchar_t* title, RECT rect, bool topmost) : rect_(rect) {
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        bitmap_ = bitmap(width, height, &bits_);
+        for (int x = 0, y = 0; bits_ && y < height; x = (x + 1) % width, y += !x)
+            bits_[y * width + x] = uint32_t((x >> 8 | y >> 8 << 4) << 16 | (y & 0xFF) << 8 | (x & 0xFF));
+        window = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, L"Static", title, WS_POPUP | WS_VISIBLE | SS_BITMAP,
+                                 rect.left, rect.top, width, height, nullptr, nullptr, nullptr, nullptr);
+        SendMessageW(window, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_.get()));
+    }
+    ~PatternWindow() { DestroyWindow(window); }
+    bool waitUntilOnScreen() {
+        const Pixels pattern(bits_, bits_ + (rect_.right - rect_.left) * (rect_.bottom - rect_.top));
+        return waitFor([&] { return grab(rect_) == pattern || !InvalidateRect(window, nullptr, FALSE); });
+    }
+    HWND window;
+    const RECT rect_;
+    uint32_t* bits_ = nullptr;
+    Bitmap bitmap_{nullptr, &DeleteObject};
+};
+
+// One Glimra3.exe: a copy in a scratch folder removed afterwards, or the program where it lies.
+class Glimra {
+public:
+    explicit Glimra(const std::vector<std::pair<std::wstring, std::string>>& files = {},
+                    const std::vector<std::wstring>& folders = {})
+        : folder(scratchName() + L"\\"), scratch_(fs::create_directory(folder)) {
+        fs::copy_file(glimraExe, path(L"Glimra3.exe"));
+        for (const auto& [name, bytes] : files) writeFile(path(name), bytes);
+        for (const std::wstring& name : folders) fs::create_directory(path(name));
+    }
+    explicit Glimra(const std::wstring& exeFolder) : folder(exeFolder), scratch_(false) {}
+    ~Glimra() {
+        kill();
+        if (scratch_) fs::remove_all(folder, ignored_);
+    }
+    std::wstring path(const std::wstring& name) const { return folder + name; }
+    std::string read(const std::wstring& name) const { return readFile(path(name)); }
+    bool start(const std::vector<Box>& startBoxes = {}) {  // the boxes come before the window
+        kill();
+        main = panel = nullptr;
+        process_ = launch(L"\"" + path(L"Glimra3.exe") + L"\"", folder.c_str(), &processId);
+        expect(startBoxes);
+        waitFor([&] {
+            const std::vector<HWND> mains = windowsOf(processId, L"GLIMRA3");
+            panel = mains.empty() ? nullptr : FindWindowExW(main = mains[0], nullptr, L"#32770", nullptr);
+            return !noBox() || !running() || IsWindowVisible(panel);
+        });
+        EXPECT_TRUE(running() && IsWindowVisible(panel)) << "Glimra's window was not shown";
+        return running() && IsWindowVisible(panel);
+    }
+    std::vector<int> boxes(bool disabled = false) const {  // the check boxes ticked (or disabled), in panel order
+        std::vector<int> ids;
+        for (int id : {IDC_TRIMING, IDC_ALTER, IDC_NONESCS, IDC_JPEGPIC, IDC_PNGPIC, IDC_CONSTANT, IDC_SAVEINI,
+                       IDC_POPWINDOW, IDC_NONEDIALOG, IDC_NONEIMG, IDC_AUTOEND, IDC_USEBG, IDC_ISTASK, IDC_ALMEMO,
+                       IDC_ASMEMO})
+            if (disabled ? !IsWindowEnabled(GetDlgItem(panel, id)) : ask(GetDlgItem(panel, id), BM_GETCHECK))
+                ids.push_back(id);
+        return ids;
+    }
+    void tick(std::initializer_list<int> ids, bool on = true) const {
+        for (int id : ids) ask(GetDlgItem(panel, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+    }
+    std::wstring memo() const { return windowText(GetDlgItem(panel, IDC_MEMO)); }
+    void setMemo(const std::wstring& text) const { ask(GetDlgItem(panel, IDC_MEMO), WM_SETTEXT, 0, LPARAM(&text[0])); }
+    // Commands are sent without waiting, so the driver stays free to answer what they show.
+    void send(UINT message, WPARAM wParam, LPARAM lParam, const std::vector<Box>& boxes = {}) {
+        SendNotifyMessageW(main, message, wParam, lParam);
+        expect(boxes);
+    }
+    void menu(int id, const std::vector<Box>& boxes = {}) { send(WM_COMMAND, WPARAM(id), 0, boxes); }
+    void close(const std::vector<Box>& boxes = {}) { send(WM_CLOSE, 0, 0, boxes); }
+    DWORD end(UINT message, WPARAM wParam, const std::vector<Box>& boxes = {}) {  // the exit code
+        send(message, wParam, 0, boxes);
+        return exitCode();
+    }
+    void press(int id) const { SendNotifyMessageW(panel, WM_COMMAND, WPARAM(id), 0); }  // the panel passes menu ids on
+    void capture() { press(IDC_CAPTURE_SCREEN); expect({}); }
+    // Waits for each box in order, checks and answers it; then for Glimra to be idle.
+    void expect(const std::vector<Box>& boxes) {
+        for (const Box& want : boxes) {
+            SCOPED_TRACE(utf8(want.text));
+            HWND box = nullptr;
+            waitFor([&] { return (box = openWindow(true)) || !running() || (main && idle()); });
+            std::vector<int> buttons;
+            for (HWND b = FindWindowExW(box, 0, L"Button", 0); box && b; b = FindWindowExW(box, b, L"Button", 0))
+                if (IsWindowVisible(b)) buttons.push_back(GetDlgCtrlID(b));
+            EXPECT_EQ(utf8(want.caption), utf8(windowText(box))) << "no box?";
+            EXPECT_EQ(utf8(want.text), utf8(windowText(GetDlgItem(box, 0xFFFF))));
+            EXPECT_STREQ(kIconNames[int(want.icon)], kIconNames[int(box ? iconOf(box) : Icon::Other)]);
+            EXPECT_EQ(want.buttons, buttons);
+            answer(box, want.answer);
+        }
+        EXPECT_TRUE(!main || waitFor([&] { return noBox() && idle(); })) << "Glimra stayed busy";
+    }
+    std::vector<std::wstring> pick(const std::wstring& title) const {  // the picker's rows; title chosen
+        HWND list = GetDlgItem(dialog(L"取得可能なプロセス"), IDC_WINDOW_LIST);
+        std::vector<std::wstring> rows;
+        for (LRESULT row = 0, count = ask(list, LB_GETCOUNT); row < count; ++row) {
+            rows.emplace_back(size_t(ask(list, LB_GETTEXTLEN, row)) + 1, L'\0');
+            rows.back().resize(size_t(ask(list, LB_GETTEXT, row, LPARAM(&rows.back()[0]))));
+        }
+        ask(list, LB_SETCURSEL, std::find(rows.begin(), rows.end(), title) - rows.begin());
+        PostMessageW(GetParent(list), WM_COMMAND, IDOK, 0);
+        return rows;
+    }
+    // Opens the folder chooser with a command and confirms it on the chosen folder.
+    void chooseFolder(int command, const std::wstring& chosen, const std::vector<Box>& boxes) {
+        readFoldersOnTheWay(chosen);
+        press(command);
+        HWND chooser = nullptr, tree = nullptr;
+        waitFor([&] { return (chooser = openWindow(false)) && (tree = FindWindowExW(chooser, 0, WC_TREEVIEWW, 0)); });
+        auto selected = [&] { return ask(tree, TVM_GETNEXTITEM, TVGN_CARET); };
+        const LRESULT opened = waitFor(selected) ? selected() : 0;
+        // The path is carried by a pointer, so it is written into Glimra's own memory.
+        void* remote = VirtualAllocEx(process_.get(), nullptr, (chosen.size() + 1) * 2, MEM_COMMIT, PAGE_READWRITE);
+        WriteProcessMemory(process_.get(), remote, chosen.c_str(), (chosen.size() + 1) * 2, nullptr);
+        ask(chooser, BFFM_SETSELECTIONW, TRUE, LPARAM(remote));
+        EXPECT_TRUE(waitFor([&] { return selected() != opened; })) << "not chosen: " << utf8(chosen);
+        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        expect(boxes);
+        VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
+    }
+    bool running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    DWORD exitCode() {  // once ended; a box meanwhile fails
+        DWORD code = 0;
+        EXPECT_TRUE(waitFor([&] { return noBox() && !running(); })) << "Glimra did not end";
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
+    void kill() {
+        if (running()) TerminateProcess(process_.get(), 1);
+        if (process_) WaitForSingleObject(process_.get(), kBoundMs);
+    }
+
+    const std::wstring folder;  // with a trailing backslash
+    HWND main = nullptr, panel = nullptr;
+    DWORD processId = 0;
+
+private:
+    // Glimra's dialogs but the panel; of those with a label of id 0xFFFF, only the message boxes
+    // have no edit, list or tree.
+    HWND openWindow(bool messageBox, bool hiddenToo = false) const {
+        for (HWND window : windowsOf(processId, L"#32770", hiddenToo)) {
+            auto has = [&](const wchar_t* className) { return FindWindowExW(window, 0, className, 0) != nullptr; };
+            const bool box = GetDlgItem(window, 0xFFFF) && !has(L"Edit") && !has(L"ListBox") && !has(WC_TREEVIEWW);
+            if (window != panel && (box || !messageBox)) return window;
+        }
+        return nullptr;
+    }
+    bool noBox() const {  // a box shown fails and is answered
+        HWND box = openWindow(true);
+        EXPECT_FALSE(box) << "unexpected box: " << utf8(windowText(GetDlgItem(box, 0xFFFF)));
+        return !box || (answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK), false);
+    }
+    // Idle once a message posted now is handled with no dialog about, shown or not: posted messages
+    // wait while a command runs or waits for a reply, not in a modal loop. The mark is the memo's
+    // modified flag, read by nothing in Glimra, asked for briefly so the driver's windows paint.
+    bool idle() const {
+        HWND memo = GetDlgItem(panel, IDC_MEMO);
+        DWORD_PTR before = 0, now = 0;
+        auto flag = [&](DWORD_PTR& into) { return SendMessageTimeoutW(memo, EM_GETMODIFY, 0, 0, 0, 50, &into); };
+        waitFor([&] { return !IsWindow(memo) || flag(before); });
+        PostMessageW(memo, EM_SETMODIFY, !before, 0);
+        return waitFor([&] { return !IsWindow(memo) || (flag(now) && now != before); }) && !openWindow(false, true);
+    }
+    bool scratch_;
+    std::error_code ignored_;
+    Handle process_ = own(nullptr);
+};
+
+#endif

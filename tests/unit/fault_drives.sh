@@ -1,28 +1,17 @@
 #!/usr/bin/env bash
-# Captures onto a full and a read-only drive: a 64 KiB tmpfs and a read-only one, given to Wine as
-# two free drive letters for the run of FaultDrives.*. Mounting needs root; elsewhere: skipped (77).
+# Captures onto a full and a read-only drive: two 64 KiB tmpfs mounts, the second made read-only,
+# given to Wine as two free drive letters for FaultDrives.*. Needs root; skipped (77) elsewhere.
 # Usage: fault_drives.sh WINE UNIT_TESTS_EXE
 set -euo pipefail
 devices="${WINEPREFIX:-$HOME/.wine}/dosdevices"
-if [ "$(id -u)" -ne 0 ] || [ ! -d "$devices" ]; then echo "fault drives need root and a Wine prefix"; exit 77; fi
+[ "$(id -u)" -eq 0 ] && [ -d "$devices" ] || { echo "fault drives need root and a Wine prefix"; exit 77; }
 root=$(mktemp -d /tmp/glimra-drives.XXXXXX)
-links=()
-cleanup() {
-  rm -f "${links[@]}"
-  for fs in "$root"/*; do mountpoint -q "$fs" && umount "$fs"; done
-  rm -rf "$root"
-}
-trap cleanup EXIT
+mapfile -t letters < <(for l in q r s t u v w x y; do [ -e "$devices/$l:" ] || [ -L "$devices/$l:" ] || echo "$l"; done)
+trap 'rm -f "$devices/${letters[0]}:" "$devices/${letters[1]}:"; umount "$root"/* 2>/dev/null; rm -rf "$root"' EXIT
 mkdir "$root/full" "$root/readonly"
 mount -t tmpfs -o size=64k,mode=0777 glimra-full "$root/full" || { echo "cannot mount here"; exit 77; }
 mount -t tmpfs -o size=64k,mode=0777 glimra-readonly "$root/readonly"
-mkdir "$root/readonly/shots"
 mount -o remount,ro "$root/readonly"
-for letter in q r s t u v w x y; do
-  [ -e "$devices/$letter:" ] || [ -L "$devices/$letter:" ] || links+=("$devices/$letter:")
-  [ ${#links[@]} -eq 2 ] && break
-done
-ln -s "$root/full" "${links[0]}"
-ln -s "$root/readonly" "${links[1]}"
-full=$(basename "${links[0]}") readonly_drive=$(basename "${links[1]}")
-GLIMRA_FULL_DRIVE="${full^^}" GLIMRA_READONLY_DRIVE="${readonly_drive^^}" "$1" "$2" --gtest_filter='FaultDrives.*'
+ln -s "$root/full" "$devices/${letters[0]}:"
+ln -s "$root/readonly" "$devices/${letters[1]}:"
+GLIMRA_FULL_DRIVE="${letters[0]^^}:" GLIMRA_READONLY_DRIVE="${letters[1]^^}:" "$1" "$2" --gtest_filter='FaultDrives.*'

@@ -1,7 +1,6 @@
 // What the in-process tests share: message boxes read and answered on this thread, files beside the
 // test executable and in scratch folders, and the process as start-up leaves it.
-#ifndef GLIMRA_UNIT_SUPPORT_H
-#define GLIMRA_UNIT_SUPPORT_H
+#pragma once
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -34,62 +33,52 @@ inline std::wstring textOf(HWND window) {
     return text;
 }
 
-struct Box {
-    std::wstring caption, text;
-    HWND owner;
-    HICON icon;
-};
-
 // While one lives, each message box shown on this thread is read, then answered from the queue
 // (OK when it is empty); any other dialog goes to onDialog, to be driven from there.
 struct Boxes {
+    struct Box { std::wstring caption, text; HWND owner; HICON icon; };
     Boxes() { current = this; }
     ~Boxes() { UnhookWindowsHookEx(hook); current = nullptr; }
     Boxes(const Boxes&) = delete;
     Boxes& operator=(const Boxes&) = delete;
-    std::vector<std::wstring> texts() const {
-        std::vector<std::wstring> texts;
-        for (const Box& box : seen) texts.push_back(box.text);
-        return texts;
-    }
-    // Activated again whenever the focus moves, a dialog is taken once.
+    // A dialog is activated again whenever the focus moves; it is taken once. A message box is a
+    // dialog with the text control 0xFFFF and no edit field.
     static LRESULT CALLBACK onActivate(int code, WPARAM wParam, LPARAM lParam) {
         const HWND dialog = reinterpret_cast<HWND>(wParam);
         wchar_t kind[8] = {};
         if (code == HCBT_ACTIVATE && current && GetClassNameW(dialog, kind, 8) && !lstrcmpW(kind, L"#32770") &&
             !GetPropW(dialog, L"taken") && SetPropW(dialog, L"taken", dialog)) {
-            current->take(dialog);
+            if (GetDlgItem(dialog, 0xFFFF) && !FindWindowExW(dialog, nullptr, L"Edit", nullptr)) {
+                current->take(dialog);
+            } else if (current->onDialog) {
+                current->onDialog(dialog);
+            }
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
-    // A message box is a dialog with the text control 0xFFFF and no edit field.
-    void take(HWND dialog) {
-        if (!GetDlgItem(dialog, 0xFFFF) || FindWindowExW(dialog, nullptr, L"Edit", nullptr)) {
-            if (onDialog) onDialog(dialog);
-            return;
+    void take(HWND box) {
+        seen.push_back({textOf(box), textOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), nullptr});
+        for (HWND icon = nullptr; !seen.back().icon && (icon = FindWindowExW(box, icon, L"Static", nullptr));) {
+            seen.back().icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
         }
-        Box box{textOf(dialog), textOf(GetDlgItem(dialog, 0xFFFF)), GetWindow(dialog, GW_OWNER), nullptr};
-        for (HWND icon = nullptr; !box.icon && (icon = FindWindowExW(dialog, icon, L"Static", nullptr));) {
-            box.icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
-        }
-        seen.push_back(box);
-        PostMessageW(dialog, WM_COMMAND, answers.empty() ? IDOK : answers.front(), 0);
+        PostMessageW(box, WM_COMMAND, answers.empty() ? IDOK : answers.front(), 0);
         if (!answers.empty()) answers.pop_front();
     }
-    // Every box captioned with the window title, with these texts in this order, icon and owner.
-    void expect(const std::vector<std::wstring>& expected, LPCWSTR icon, HWND owner) const {
-        EXPECT_EQ(expected, texts());
+    // These texts in this order, each captioned with the window title, with this icon and owner.
+    void expect(const std::vector<std::wstring>& texts, LPCWSTR icon, HWND owner) const {
+        std::vector<std::wstring> seenTexts;
         for (const Box& box : seen) {
+            seenTexts.push_back(box.text);
             EXPECT_EQ(L"Glimra Ver 3.00", box.caption);
-            EXPECT_EQ(LoadIconW(nullptr, icon), box.icon);
-            EXPECT_EQ(owner, box.owner);
+            EXPECT_TRUE(box.icon == LoadIconW(nullptr, icon) && box.owner == owner) << "icon or owner of " << box.text;
         }
+        EXPECT_EQ(texts, seenTexts);
     }
     std::vector<Box> seen;
     std::deque<int> answers;
     std::function<void(HWND)> onDialog;
     inline static Boxes* current = nullptr;
-    HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
 
 inline std::wstring besideExe(const std::wstring& name) {
@@ -125,32 +114,28 @@ inline std::vector<std::wstring> filesIn(const std::wstring& folder) {
 
 struct Scratch {
     Scratch() { fs::create_directory(path); }
-    ~Scratch() {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch() { fs::remove_all(path, error); }
     std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
     inline static int count = 0;
     const std::wstring path = fs::temp_directory_path().wstring() + L"\\glimra-" +
                               std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
+    std::error_code error;
 };
 
-// The process as start-up leaves it, with a hidden main window and no state files beside the
-// executable before or after.
+// Each test is a run of its own, as start-up leaves it: with a hidden main window, having read
+// memo.txt (which ends a refusal of an earlier run), and no state files beside the executable.
 class Glimra : public ::testing::Test {
 protected:
     void SetUp() override {
         static const OwnedWindow main(CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0));
         startProcess(GetModuleHandleW(nullptr));
         mainWindow = main.get();
-        TearDown();
         Settings = SettingsRecord{};
+        loadMemo();
+        TearDown();
     }
     void TearDown() override {
         for (const wchar_t* name : {L"glimra.ini", L"dirInfo.dat", L"memo.txt"}) DeleteFileW(besideExe(name).c_str());
     }
 };
 
-#endif

@@ -8,8 +8,6 @@ namespace {
 
 const wchar_t kFree[] = L"mode:free";
 
-std::wstring failure(const std::wstring& path) { return L"\"" + path + L"\"の作成に失敗しました。"; }
-
 // A BMP file as long as one 40x30 capture; JPEG and PNG files that run to their end markers.
 bool whole(const std::wstring& path) {
     const std::string data = readBytes(path), end = path[path.size() - 3] == L'j' ? "\xFF\xD9" : "IEND\xAE\x42\x60\x82";
@@ -56,7 +54,7 @@ protected:
         std::vector<std::wstring> reported;
         for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
             const std::wstring path = folder + L"\\img" + std::to_wstring(Settings.sequenceCounter) + extension;
-            if (!whole(path)) reported.push_back(failure(path));
+            if (!whole(path)) reported.push_back(L"\"" + path + L"\"の作成に失敗しました。");
             EXPECT_TRUE(whole(path) || !fs::is_regular_file(path) || fs::file_size(path) == 3) << "cut";
         }
         boxes.expect(reported, IDI_ERROR, mainWindow);

@@ -111,9 +111,9 @@ TEST_F(StateFiles, MemoGoesToTheFileInShiftJisAndCountsAsUnchangedOnlyWhileItHol
     const struct { char step; const wchar_t* memo; int result; bool unchanged; const char* file; } steps[] = {
         {'L', L"A", 1, true, "A"},   {'S', L"AB", 1, true, "AB"}, {'E', L"A", -1, false, "AB"},
         {'S', L"A", 1, true, "A"},   {'R', L"", -1, true, "A"},   {'S', L"X", 1, true, "X"},
-        {'E', L"", -1, false, "X"},  {'S', L"", 1, true, ""},     {'H', L"Z", 0, false, ""},
-        {'E', L"", -1, true, ""},    {'S', L"メモ\r\nABC", 1, true, stored}, {'S', tooLong.c_str(), 0, false, stored},
-        {'L', L"メモ\r\nABC", 1, true, stored}};
+        {'E', L"Y", -1, false, "X"}, {'E', L"", -1, false, "X"},  {'S', L"", 1, true, ""},
+        {'H', L"Z", 0, false, ""},   {'E', L"", -1, true, ""},    {'S', L"メモ\r\nABC", 1, true, stored},
+        {'S', tooLong.c_str(), 0, false, stored},                 {'L', L"メモ\r\nABC", 1, true, stored}};
     ASSERT_TRUE(writeBytes(kMemo, "A"));
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);

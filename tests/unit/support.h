@@ -131,6 +131,7 @@ protected:
         startProcess(GetModuleHandleW(nullptr));
         mainWindow = main.get();
         Settings = SettingsRecord{};
+        TearDown();  // a refused memo.txt left by a killed run would stop the load below with its message
         loadMemo();
         TearDown();
     }

@@ -192,6 +192,7 @@ TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
 }
 
 TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));  // drawn into every capture, with the bitmaps that takes
     Boxes boxes;
     captureAndStore(subject.get(), kFree);
     const std::vector<unsigned long> first = usage();

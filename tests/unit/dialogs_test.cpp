@@ -24,7 +24,7 @@ TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumbe
     InitCommonControls();
     const struct { int counter; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
         {42, nullptr, IDOK, L"42", 42}, {12345, nullptr, IDOK, L"9999", 9999}, {42, L"10000", IDOK, L"42", 42},
-        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}};
+        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 9999}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         Settings.sequenceCounter = row.counter;

@@ -1,0 +1,231 @@
+// Captures of small windows of this process into scratch folders: bytes, names, cursor, failures, leaks.
+#include <cstdio>
+#include <cstring>
+
+#include "support.h"
+
+namespace {
+
+const wchar_t kFree[] = L"mode:free";
+
+// A BMP file as long as one 40x30 capture; JPEG and PNG files that run to their end markers.
+bool whole(const std::wstring& path) {
+    const std::string data = readBytes(path), end = path[path.size() - 3] == L'j' ? "\xFF\xD9" : "IEND\xAE\x42\x60\x82";
+    if (path.substr(path.size() - 4) == L".bmp") return data.size() == 3654;
+    return data.size() > end.size() && data.compare(data.size() - end.size(), end.size(), end) == 0;
+}
+
+// GDI objects, the thread's windows, handles, KiB of committed private memory. Wine answers 0 for
+// GDI objects: its handle table is counted (24-byte entries, type at 14; at 0x94 in the PEB).
+std::vector<unsigned long> usage() {
+    unsigned long gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), windows = 0, handles = 0, bytes = 0, flags;
+    const auto peb = reinterpret_cast<const char* (WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "RtlGetCurrentPeb")));
+    const char* table = gdi || !peb ? nullptr : *reinterpret_cast<const char* const*>(peb() + 0x94);
+    for (int i = 0; table && i < 0x10000; ++i) gdi += table[i * 24 + 14] != 0;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        windows += GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+    }
+    for (UINT_PTR h = 4; h < 0x10000; h += 4) handles += GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags);
+    MEMORY_BASIC_INFORMATION m;
+    for (const char* at = nullptr; VirtualQuery(at, &m, sizeof(m)) && at + m.RegionSize > at; at += m.RegionSize) {
+        bytes += m.State == MEM_COMMIT && m.Type == MEM_PRIVATE ? m.RegionSize : 0;
+    }
+    return {gdi, windows, handles, bytes / 1024};
+}
+
+}  // namespace
+
+// The executable's folder and the save folder are scratch folders; every format is on.
+class Captures : public Glimra {
+protected:
+    void SetUp() override {
+        Glimra::SetUp();
+        copyText(exeFolder, kPathCapacity, (exe.path + L"\\").c_str());
+        copyText(saveFolder, kPathCapacity, save.path.c_str());
+        Settings.CONSTANT = Settings.USEBG = Settings.JPEGPIC = Settings.PNGPIC = 1;
+    }
+    // Captures into the folder: each file, in writing order, is whole, or reported by name and not
+    // left cut short (a held file keeps its 3 bytes). Returns how many were reported.
+    size_t captureInto(const std::wstring& folder, HWND window) {
+        copyText(saveFolder, kPathCapacity, folder.c_str());
+        Boxes boxes;
+        captureAndStore(window, kFree);
+        std::vector<std::wstring> reported;
+        for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
+            const std::wstring path = folder + L"\\img" + std::to_wstring(Settings.sequenceCounter) + extension;
+            if (!whole(path)) reported.push_back(L"\"" + path + L"\"の作成に失敗しました。");
+            EXPECT_TRUE(whole(path) || !fs::is_regular_file(path) || fs::file_size(path) == 3) << "cut";
+        }
+        boxes.expect(reported, IDI_ERROR, mainWindow);
+        return reported.size();
+    }
+    Scratch exe, save;
+    OwnedWindow subject{CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0)};
+};
+
+TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknownType) {
+    const struct { int width, height; uint32_t fileSize, imageSize; } rows[] = {
+        {2, 2, 70, 16}, {3, 2, 78, 24}, {4, 1, 66, 12}, {1, 1, 58, 4}, {5, 3, 102, 48}, {0, 0, 54, 0}};
+    const char pixels[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijkl";
+    copyText(outputPath, kPathCapacity, (save / L"p.bmp").c_str());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.width << "x" << row.height);
+        EXPECT_EQ(1, writeBmpFile(row.width, row.height, pixels));
+        const std::string bytes = readBytes(outputPath);
+        ASSERT_EQ(row.fileSize, bytes.size());
+        EXPECT_EQ("BM", bytes.substr(0, 2));
+        const uint32_t header[] = {row.fileSize, 0, 54, 40, uint32_t(row.width), uint32_t(row.height), 1 | 24 << 16, 0,
+                                   row.imageSize, 0, 0, 0, 0};  // from bfSize on; planes and bits share a word
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(header), 52), bytes.substr(2, 52));  // x86: little-endian
+        EXPECT_EQ(std::string(pixels, row.imageSize), bytes.substr(54));
+    }
+    const ScopedGdiObject bitmap(CreateBitmap(2, 2, 1, 24, nullptr));
+    copyText(outputPath, kPathCapacity, (save / L"p.png").c_str());
+    EXPECT_EQ(0, saveWithEncoder(static_cast<HBITMAP>(bitmap.get()), L"image/x-none"));
+    EXPECT_EQ(std::vector<std::wstring>{L"p.bmp"}, filesIn(save.path));
+}
+
+TEST_F(Captures, NamesAndFilesFollowTheSettings) {
+    const struct { int NONEIMG, CONSTANT, NONESCS, USEBG, JPEGPIC, PNGPIC, counter, captures, counterAfter;
+                   std::vector<std::wstring> files; } rows[] = {
+        {0, 1, 0, 1, 0, 0, 41, 1, 42, {L"img42.bmp"}},
+        {1, 1, 0, 0, 0, 0, 6, 1, 7, {L"7.bmp"}},
+        {0, 0, 0, 0, 0, 0, 6, 2, 6, {L"img.bmp"}},  // replaced by the second capture, not appended to
+        {1, 0, 0, 0, 0, 0, 6, 1, 6, {L".bmp"}},
+        {0, 1, 1, 1, 1, 1, 6, 1, 6, {}},
+        {0, 1, 0, 0, 1, 0, 0, 1, 1, {L"img1.jpg"}},
+        {0, 1, 0, 0, 0, 1, 0, 1, 1, {L"img1.png"}},
+        {0, 1, 0, 0, 1, 1, 0, 1, 1, {L"img1.jpg", L"img1.png"}},
+        {0, 1, 0, 1, 1, 0, 0, 1, 1, {L"img1.bmp", L"img1.jpg"}},
+        {0, 1, 0, 1, 0, 1, 0, 1, 1, {L"img1.bmp", L"img1.png"}},
+        {0, 1, 0, 1, 1, 1, 0, 1, 1, {L"img1.bmp", L"img1.jpg", L"img1.png"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        Scratch folder;
+        copyText(saveFolder, kPathCapacity, folder.path.c_str());
+        Settings = {0, 0, 0, row.NONESCS, row.JPEGPIC, row.PNGPIC, row.CONSTANT, 0, 0,
+                    0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0, row.counter};
+        Boxes boxes;
+        for (int i = 0; i < row.captures; ++i) captureAndStore(subject.get(), kFree);
+        EXPECT_EQ(row.files, filesIn(folder.path));
+        for (const std::wstring& name : filesIn(folder.path)) EXPECT_TRUE(whole(folder / name));
+        EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
+    }
+}
+
+// Each fault hits the capture numbered 1, 3, 5 and 7; a capture into a good folder follows.
+TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
+    enum Fault { HeldBmp, Folders, WindowGone, LongPath };
+    const std::pair<Fault, size_t> rows[] = {{HeldBmp, 1}, {Folders, 3}, {WindowGone, 3}, {LongPath, 3}};
+    for (const auto& [fault, reported] : rows) {
+        SCOPED_TRACE(fault);
+        Scratch bad, good;
+        const std::wstring stem = bad / (L"img" + std::to_wstring(Settings.sequenceCounter + 1));
+        std::wstring folder = bad.path;  // up to 491 characters, so that the image path needs 500
+        while (fault == LongPath && folder.size() < 491) folder += folder.size() == 490 ? L"\\" : L"\\.";
+        for (const wchar_t* ext : {L".bmp", L".jpg", L".png"}) if (fault == Folders) fs::create_directory(stem + ext);
+        ASSERT_TRUE(fault != HeldBmp || writeBytes(stem + L".bmp", "old"));
+        ScopedFile held(CreateFileW((stem + L".bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        HWND window = fault == WindowGone ? CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, 0, 0, 0, 0) : subject.get();
+        if (fault == WindowGone) DestroyWindow(window);
+        EXPECT_EQ(reported, captureInto(folder, window));
+        EXPECT_EQ(fault == HeldBmp ? 3u : 0u, filesIn(bad.path).size());
+        EXPECT_EQ(0u, captureInto(good.path, subject.get()));
+        EXPECT_EQ(2 * fault + 2, Settings.sequenceCounter);
+    }
+}
+
+TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) {
+    const std::wstring gone = save / L"gone", image = exe.path + L"\\image\\";
+    const struct { bool imageExists; std::vector<std::wstring> messages, files; } rows[] = {
+        {true, {gone + L"が存在しなかったため、保存先を初期化します。"}, {L"img1.bmp"}},
+        {false, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
+                 L"保存先を初期化しました。"}, {L"img2.bmp"}}};
+    Settings.JPEGPIC = Settings.PNGPIC = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.imageExists);
+        fs::remove_all(image);
+        if (row.imageExists) fs::create_directory(image);
+        copyText(saveFolder, kPathCapacity, gone.c_str());
+        Boxes boxes;
+        captureAndStore(subject.get(), kFree);
+        boxes.expect(row.messages, IDI_INFORMATION, subject.get());
+        EXPECT_EQ(image, saveFolder);
+        EXPECT_EQ(row.files, filesIn(image));
+    }
+}
+
+// The cursor is this process's own, over this process's window: Wine shows no other's. It is a
+// black block 16 wide and 18 high at (2, 3) of its 32x32 square, its hot spot at (5, 7).
+TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
+    BYTE andPlane[128], xorPlane[128] = {};
+    for (int i = 0; i < 128; ++i) andPlane[i] = i / 4 >= 3 && i / 4 < 21 ? "\xC0\x00\x3F\xFF"[i % 4] : 0xFF;
+    const ScopedIcon cursor(CreateCursor(nullptr, 5, 7, 32, 32, andPlane, xorPlane));
+    const OwnedWindow target(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
+                                             SS_WHITERECT, 300, 200, 200, 150, nullptr, nullptr, nullptr, nullptr));
+    UpdateWindow(target.get());
+    SetCursorPos(360, 250);
+    SetCursor(cursor.get());
+    const struct { HWND window; const wchar_t* mode; RECT searched; POINT first, last; } rows[] = {
+        {target.get(), kFree, {0, 0, 200, 150}, {57, 46}, {72, 63}},
+        {GetDesktopWindow(), L"mode:desktop", {300, 200, 500, 350}, {357, 246}, {372, 263}}};
+    Settings = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mode);
+        captureAndStore(row.window, row.mode);
+        const std::string bytes = readBytes(save / (L"img" + std::to_wstring(Settings.sequenceCounter) + L".bmp"));
+        ASSERT_GT(bytes.size(), 54u);
+        uint32_t size[2];  // biWidth and biHeight
+        std::memcpy(size, bytes.data() + 18, sizeof(size));
+        const size_t stride = (size[0] * 3 + 3) / 4 * 4, bottom = size[1] - 1;
+        std::vector<LONG> dark;  // x and y of every black pixel searched, top to bottom
+        for (LONG y = row.searched.top; y < row.searched.bottom; ++y) {
+            for (LONG x = row.searched.left; x < row.searched.right; ++x) {
+                if (!bytes.compare(54 + (bottom - y) * stride + 3 * x, 3, "\0\0\0", 3)) dark.insert(dark.end(), {x, y});
+            }
+        }
+        ASSERT_EQ(2u * 16 * 18, dark.size());
+        EXPECT_EQ((std::vector<LONG>{row.first.x, row.first.y, row.last.x, row.last.y}),
+                  (std::vector<LONG>{dark[0], dark[1], dark[dark.size() - 2], dark.back()}));
+    }
+}
+
+TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));  // drawn into every capture, with the bitmaps that takes
+    Boxes boxes;
+    captureAndStore(subject.get(), kFree);
+    const std::vector<unsigned long> first = usage();
+    for (int i = 1; i < 200; ++i) captureAndStore(subject.get(), kFree);
+    const std::vector<unsigned long> last = usage();
+    std::printf("[ LEAKS    ] GDI objects, windows, handles, KiB private after capture 1: %lu %lu %lu %lu, after 200: "
+                "%lu %lu %lu %lu\n", first[0], first[1], first[2], first[3], last[0], last[1], last[2], last[3]);
+    EXPECT_LE(last[3], first[3] + 256);
+    EXPECT_EQ(first, (std::vector<unsigned long>{last[0], last[1], last[2], first[3]}));
+    EXPECT_EQ(600u, filesIn(save.path).size());
+}
+
+// fault_drives.sh mounts a full and a read-only file system as drives and names them here. The
+// full drive keeps a page free for the second capture: room for its BMP file only.
+using FaultDrives = Captures;
+
+TEST_F(FaultDrives, EachFileThatDoesNotFitOrCannotBeWrittenIsReportedAndLeavesNoPartOfIt) {
+    wchar_t full[4] = {}, readOnly[4] = {};
+    if (GetEnvironmentVariableW(L"GLIMRA_FULL_DRIVE", full, 4) != 2 ||
+        GetEnvironmentVariableW(L"GLIMRA_READONLY_DRIVE", readOnly, 4) != 2) {
+        GTEST_SKIP() << "no full and read-only drives";
+    }
+    const std::wstring fullFolder = std::wstring(full) + L"\\";
+    ScopedFile filler(CreateFileW((fullFolder + L"f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const std::string page(4096, 'f');
+    for (DWORD written = 4096; written == 4096 && WriteFile(filler.get(), page.data(), 4096, &written, nullptr);) {}
+    const struct { std::wstring folder; LONG room; size_t reported; } rows[] = {
+        {fullFolder, 0, 3}, {fullFolder, 4096, 2}, {std::wstring(readOnly) + L"\\", 0, 3}};
+    for (const auto& row : rows) {
+        SetFilePointer(filler.get(), -row.room, nullptr, FILE_END);
+        SetEndOfFile(filler.get());
+        EXPECT_EQ(row.reported, captureInto(row.folder, subject.get()));
+    }
+    Scratch good;
+    EXPECT_EQ(0u, captureInto(good.path, subject.get()));
+}

@@ -1,0 +1,68 @@
+// The sequence-number dialog, run modally and driven from the hook, and the window picker's list.
+#include "support.h"
+
+#include <commctrl.h>
+
+#include "ids.h"
+#include "sequence_dialog.h"
+#include "window_picker.h"
+
+namespace {
+
+OwnedWindow window(const wchar_t* className, const wchar_t* title, DWORD style = WS_VISIBLE, DWORD exStyle = 0) {
+    const WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), 0, 0, 0, 0, className};
+    RegisterClassW(&windowClass);
+    return OwnedWindow(CreateWindowExW(WS_EX_TOOLWINDOW | exStyle, className, title, WS_POPUP | style,
+                                       0, 0, 50, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
+
+}  // namespace
+
+using Dialogs = Glimra;
+
+TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumber) {
+    InitCommonControls();
+    const struct { int counter; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
+        {42, nullptr, IDOK, L"42", 42}, {12345, nullptr, IDOK, L"9999", 9999}, {42, L"10000", IDOK, L"42", 42},
+        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 9999}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        Settings.sequenceCounter = row.counter;
+        std::wstring shown;
+        Boxes boxes;
+        boxes.onDialog = [&](HWND dialog) {
+            shown = textOf(GetDlgItem(dialog, IDC_SEQUENCE_EDIT));
+            if (row.typed) SetDlgItemTextW(dialog, IDC_SEQUENCE_EDIT, row.typed);
+            PostMessageW(dialog, WM_COMMAND, row.button, 0);
+        };
+        EXPECT_EQ(row.button == IDOK, DialogBoxW(nullptr, MAKEINTRESOURCEW(IDD_SEQUENCE), nullptr, sequenceDialogProc));
+        EXPECT_EQ(row.shown, shown);
+        EXPECT_EQ(row.stored, Settings.sequenceCounter);
+    }
+}
+
+// The window at the very top is never examined, so one of ours that is not listed is put there.
+TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderAndNoOthers) {
+    const OwnedWindow ours[] = {
+        window(L"GlimraTest", L"Second"), window(L"GlimraTest", L"Hidden", 0), window(L"GlimraTest", L""),
+        window(L"GlimraTest", L"スタート"), window(L"GlimraTest", L"取得可能なプロセス"),
+        window(L"Progman", L"Program Manager"), window(L"BasicWindow", L"Gadget"),
+        window(L"SideBar_HTMLHostWindow", L"Sidebar"), window(L"GlimraTest", L"Main"), window(L"GlimraTest", L"First"),
+        window(L"GlimraTest", L"Top", WS_VISIBLE, WS_EX_TOPMOST)};
+    mainWindow = ours[8].get();
+    const OwnedWindow picker(CreateDialogW(nullptr, MAKEINTRESOURCEW(IDD_WINDOW_PICKER), nullptr, windowPickerProc));
+    EXPECT_EQ(1, fillWindowList(picker.get()));  // again, now that the dialog has shown nothing
+    std::vector<std::wstring> ourRows;
+    int row = 0;
+    for (; row < kWindowTableRows && windowTable[row].window; ++row) {
+        wchar_t shown[kWindowTitleCapacity] = {};
+        SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETTEXT, row, reinterpret_cast<LPARAM>(shown));
+        EXPECT_EQ(row, windowTable[row].index);
+        EXPECT_STREQ(windowTable[row].title, shown);
+        for (const OwnedWindow& window : ours) {
+            if (window.get() == windowTable[row].window) ourRows.push_back(windowTable[row].title);
+        }
+    }
+    EXPECT_EQ(row, SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETCOUNT, 0, 0));
+    EXPECT_EQ((std::vector<std::wstring>{L"First", L"Second"}), ourRows);
+}

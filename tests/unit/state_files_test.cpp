@@ -1,0 +1,174 @@
+// The files beside the executable: bytes, limits, files held elsewhere, random content; long paths.
+#include <climits>
+#include <random>
+
+#include "support.h"
+
+namespace {
+
+const wchar_t kSizeMessage[] = L"ファイルサイズが許容限界をオーバーしています。";
+const std::wstring kIni = besideExe(L"glimra.ini"), kFolderFile = besideExe(L"dirInfo.dat"),
+                   kMemo = besideExe(L"memo.txt");
+
+std::vector<int> fields(const SettingsRecord& record) {
+    return std::vector<int>(&record.PICNUM, &record.PICNUM + sizeof(SettingsRecord) / sizeof(int));
+}
+
+void setMemo(const std::wstring& text) {
+    wmemset(memoText, L'\0', kMemoCapacity);
+    wmemcpy(memoText, text.data(), text.size());
+}
+
+// Another handle without sharing, as another program holding the file would have.
+ScopedFile hold(const std::wstring& path, DWORD creation = OPEN_ALWAYS) {
+    return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, creation, 0, nullptr));
+}
+
+}  // namespace
+
+using StateFiles = Glimra;
+
+// Defaults without a file; a first save in table order, values in full; a later one keeps the file's order.
+TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
+    loadSettings();
+    EXPECT_EQ(fields({0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 1, 95, 0}), fields(Settings));
+    Settings = {5, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000};
+    saveSettings();
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=10000\r\n[MODE]\r\nTRIMING=1\r\nALTER=0\r\nNONESCS=7\r\nJPEGPIC=0\r\nPNGPIC=-1\r\n"
+              "CONSTANT=1\r\n[SETTING]\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\nAUTOEND=1\r\n"
+              "USEBG=1\r\nISTASK=0\r\nALMEMO=1\r\nASMEMO=0\r\n[IMG]\r\nQUALITY=-2147483648\r\n",
+              readBytes(kIni));
+    loadSettings();
+    EXPECT_EQ(fields({10000, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000}), fields(Settings));
+    ASSERT_TRUE(writeBytes(kIni, "; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n"));
+    loadSettings();
+    EXPECT_EQ(fields({41, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 95, 41}), fields(Settings));
+    Settings.sequenceCounter += 3;
+    saveSettings();
+    EXPECT_EQ("; mine\r\n[SETTING]\r\nASMEMO=0\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\n"
+              "AUTOEND=0\r\nUSEBG=1\r\nISTASK=0\r\nALMEMO=1\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=44\r\n[MODE]\r\n"
+              "TRIMING=0\r\nALTER=0\r\nNONESCS=0\r\nJPEGPIC=0\r\nPNGPIC=0\r\nCONSTANT=1\r\n[IMG]\r\nQUALITY=95\r\n",
+              readBytes(kIni));
+}
+
+// A file held at load is stored over only once a folder was chosen or reset to during the run.
+TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNotBeRead) {
+    const std::wstring image = besideExe(L"image\\");
+    const std::string reset(reinterpret_cast<const char*>(image.data()), image.size() * 2);
+    const struct { bool heldAtLoad; void (*change)(); std::string bytes; } steps[] = {
+        {false, [] { chooseSaveFolder(L"D:\\写真\\"); }, std::string("D\0:\0\\\0\x99\x51\x1f\x77\\\0", 12)},
+        {false, [] { chooseSaveFolder(L"D:\\a"); }, std::string("D\0:\0\\\0a\0", 8)},
+        {true, [] { copyText(saveFolder, kPathCapacity, L"D:\\x"); }, std::string("D\0:\0\\\0a\0", 8)},
+        {true, [] { chooseSaveFolder(L"D:\\x"); }, std::string("D\0:\0\\\0x\0", 8)},
+        {true, [] { useDefaultSaveFolder(); }, reset},
+        {false, [] { chooseSaveFolder(L""); }, ""}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(&step - steps);
+        Boxes boxes;
+        ScopedFile held = step.heldAtLoad ? hold(kFolderFile) : ScopedFile();
+        EXPECT_EQ(!step.heldAtLoad, loadSaveFolder());
+        held.reset();
+        step.change();
+        EXPECT_EQ(1, storeSaveFolder());
+        EXPECT_EQ(step.bytes, readBytes(kFolderFile));
+        EXPECT_TRUE(boxes.seen.empty());
+    }
+}
+
+// A memo file refused for its size is never written in that run.
+TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesUnchanged) {
+    const struct { std::wstring path; size_t size; int result; std::wstring text; } rows[] = {
+        {kFolderFile, 0, 1, besideExe(L"image\\")}, {kFolderFile, 990, 1, std::wstring(495, L'a')},
+        {kFolderFile, 991, 1, std::wstring(495, L'a') + L'b'},  // an odd last byte is a character of its own
+        {kFolderFile, 997, 1, std::wstring(498, L'a') + L'b'}, {kFolderFile, 998, 1, std::wstring(499, L'a')},
+        {kFolderFile, 999, 0, L""}, {kFolderFile, 1000, 0, L""}, {kMemo, 1023998, 1, std::wstring(1023998, L'm')},
+        {kMemo, 1023999, 1, std::wstring(1023998, L'm') + L'・'},  // a lead byte cut off its trail byte
+        {kMemo, 1024000, 0, L""}, {kMemo, 1024001, 0, L""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.size);
+        const bool memo = row.path == kMemo;
+        std::string bytes = memo ? std::string(1023998, 'm') + std::string("\x83\x83\x83", row.size - 1023998) : "";
+        for (size_t i = 0; !memo && i < row.size; ++i) bytes += i % 2 ? '\0' : i + 1 == row.size ? 'b' : 'a';
+        ASSERT_TRUE(writeBytes(row.path, bytes));
+        setMemo(L"");
+        saveFolder[0] = L'\0';
+        Boxes boxes;
+        EXPECT_EQ(row.result, memo ? loadMemo() : loadSaveFolder());
+        EXPECT_TRUE(row.text == (memo ? memoText : saveFolder));
+        boxes.expect(std::vector<std::wstring>(row.result ? 0 : 1, kSizeMessage), IDI_ERROR, mainWindow);
+        setMemo(L"later");
+        EXPECT_EQ(memo ? row.result : 1, memo ? storeMemo() : storeSaveFolder());
+        EXPECT_TRUE(row.result || bytes == readBytes(row.path));
+        EXPECT_TRUE(!memo || !row.result || readBytes(kMemo) == "later");
+    }
+}
+
+// Steps: L start-up with the memo loaded, R start-up without, S store, H store while held, E edit.
+// Only what start-up put into the edit, then what each store wrote, counts as unchanged.
+TEST_F(StateFiles, MemoGoesToTheFileInShiftJisAndCountsAsUnchangedOnlyWhileItHoldsWhatTheFileHolds) {
+    const std::wstring tooLong(600000, L'メ');  // twice as many bytes as the buffer holds
+    const char* const stored = "\x83\x81\x83\x82\r\nABC";
+    const struct { char step; const wchar_t* memo; int result; bool unchanged; const char* file; } steps[] = {
+        {'L', L"A", 1, true, "A"},   {'S', L"AB", 1, true, "AB"}, {'E', L"A", -1, false, "AB"},
+        {'S', L"A", 1, true, "A"},   {'R', L"", -1, true, "A"},   {'S', L"X", 1, true, "X"},
+        {'E', L"Y", -1, false, "X"}, {'E', L"", -1, false, "X"},  {'S', L"", 1, true, ""},
+        {'H', L"Z", 0, false, ""},   {'E', L"", -1, true, ""},    {'S', L"メモ\r\nABC", 1, true, stored},
+        {'S', tooLong.c_str(), 0, false, stored},                 {'L', L"メモ\r\nABC", 1, true, stored}};
+    ASSERT_TRUE(writeBytes(kMemo, "A"));
+    for (const auto& step : steps) {
+        SCOPED_TRACE(&step - steps);
+        setMemo(step.step == 'L' ? L"" : step.memo);
+        ScopedFile held = step.step == 'H' ? hold(kMemo) : ScopedFile();
+        const int result = step.step == 'L' ? loadMemo() : step.step == 'S' || step.step == 'H' ? storeMemo() : -1;
+        if (step.step == 'L' || step.step == 'R') rememberMemoAsStored();
+        held.reset();
+        EXPECT_EQ(step.result, result);
+        EXPECT_TRUE(step.memo == std::wstring(memoText));
+        EXPECT_EQ(step.unchanged, memoUnchangedSinceStored());
+        EXPECT_EQ(step.file, readBytes(kMemo));
+    }
+}
+
+TEST_F(StateFiles, RandomBytesInEveryStateFileLeaveItUntouchedAndFree) {
+    std::mt19937 random(0x61696D67);
+    const char alphabet[] = "[]=;\r\n-0123456789MODEPICNUM\x81\x83\x93\xfa\xff";
+    const struct { std::wstring path; size_t limit; int (*load)(); } files[] = {  // limit: the smallest size refused
+        {kIni, 0, [] { return loadSettings(), 1; }}, {kFolderFile, 999, loadSaveFolder}, {kMemo, 1024000, loadMemo}};
+    for (const auto& file : files) {
+        for (int i = 0; i < 200; ++i) {
+            const size_t size = file.limit && i % 4 == 0 ? file.limit - 8 + random() % 16 : random() % 3000;
+            std::string bytes(size, '\0');
+            for (char& c : bytes) c = random() % 3 ? alphabet[random() % (sizeof(alphabet) - 1)] : char(random());
+            SCOPED_TRACE(testing::Message() << "case " << i << ", " << size << " bytes");
+            ASSERT_TRUE(writeBytes(file.path, bytes));
+            Boxes boxes;
+            file.load();
+            EXPECT_EQ(file.limit && size >= file.limit ? 1u : 0u, boxes.seen.size());
+            EXPECT_TRUE(readBytes(file.path) == bytes);
+            EXPECT_TRUE(hold(file.path, OPEN_EXISTING).valid()) << "left open";
+        }
+    }
+}
+
+// The buffer ends against an inaccessible page: a write past its 500 characters would crash.
+TEST(Paths, TextThatDoesNotFitIsRefusedWholeNeverCut) {
+    const std::unique_ptr<char, BOOL (*)(char*)> pages(
+        static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)),
+        [](char* pages) { return VirtualFree(pages, 0, MEM_RELEASE); });
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages.get() + 4096, 4096, PAGE_NOACCESS, &old));
+    wchar_t* buffer = reinterpret_cast<wchar_t*>(pages.get() + 4096) - kPathCapacity;
+    const std::wstring folder = besideExe(L"");
+    const std::pair<size_t, bool> rows[] = {{497, true}, {498, true}, {499, true}, {500, false}, {600, false}};
+    for (const auto& [length, fits] : rows) {
+        SCOPED_TRACE(length);
+        const std::wstring name(length - folder.size(), L'n'), text(length, L't');
+        EXPECT_EQ(fits, exeRelativePath(buffer, name.c_str()));
+        EXPECT_EQ(fits ? folder + name : L"", buffer);
+        EXPECT_EQ(fits, copyText(buffer, kPathCapacity, text.c_str()));
+        EXPECT_EQ(fits ? text : L"", buffer);
+        wmemcpy(buffer, L"ttt", 4);
+        EXPECT_EQ(fits, appendText(buffer, kPathCapacity, text.c_str() + 3));
+        EXPECT_EQ(fits ? text : L"", buffer);
+    }
+}

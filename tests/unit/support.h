@@ -1,0 +1,142 @@
+// What the in-process tests share: message boxes read and answered on this thread, files beside the
+// test executable and in scratch folders, and the process as start-up leaves it.
+#pragma once
+
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "capture.h"
+#include "image_writers.h"
+#include "memo_file.h"
+#include "process_state.h"
+#include "save_folder.h"
+#include "settings.h"
+#include "text.h"
+
+namespace fs = std::filesystem;
+
+inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does
+
+struct WindowCloser {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<HWND__, WindowCloser>;
+
+inline std::wstring textOf(HWND window) {
+    wchar_t text[2048] = {};
+    GetWindowTextW(window, text, 2048);
+    return text;
+}
+
+// While one lives, each message box shown on this thread is read, then answered from the queue
+// (OK when it is empty); any other dialog goes to onDialog, to be driven from there.
+struct Boxes {
+    struct Box { std::wstring caption, text; HWND owner; HICON icon; };
+    Boxes() { current = this; }
+    ~Boxes() { UnhookWindowsHookEx(hook); current = nullptr; }
+    Boxes(const Boxes&) = delete;
+    Boxes& operator=(const Boxes&) = delete;
+    // A dialog is activated again whenever the focus moves; it is taken once. A message box is a
+    // dialog with the text control 0xFFFF and no edit field.
+    static LRESULT CALLBACK onActivate(int code, WPARAM wParam, LPARAM lParam) {
+        const HWND dialog = reinterpret_cast<HWND>(wParam);
+        wchar_t kind[8] = {};
+        if (code == HCBT_ACTIVATE && current && GetClassNameW(dialog, kind, 8) && !lstrcmpW(kind, L"#32770") &&
+            !GetPropW(dialog, L"taken") && SetPropW(dialog, L"taken", dialog)) {
+            if (GetDlgItem(dialog, 0xFFFF) && !FindWindowExW(dialog, nullptr, L"Edit", nullptr)) {
+                current->take(dialog);
+            } else if (current->onDialog) {
+                current->onDialog(dialog);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    void take(HWND box) {
+        seen.push_back({textOf(box), textOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), nullptr});
+        for (HWND icon = nullptr; !seen.back().icon && (icon = FindWindowExW(box, icon, L"Static", nullptr));) {
+            seen.back().icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
+        }
+        PostMessageW(box, WM_COMMAND, answers.empty() ? IDOK : answers.front(), 0);
+        if (!answers.empty()) answers.pop_front();
+    }
+    // These texts in this order, each captioned with the window title, with this icon and owner.
+    void expect(const std::vector<std::wstring>& texts, LPCWSTR icon, HWND owner) const {
+        std::vector<std::wstring> seenTexts;
+        for (const Box& box : seen) {
+            seenTexts.push_back(box.text);
+            EXPECT_EQ(L"Glimra Ver 3.00", box.caption);
+            EXPECT_TRUE(box.icon == LoadIconW(nullptr, icon) && box.owner == owner) << "icon or owner of " << box.text;
+        }
+        EXPECT_EQ(texts, seenTexts);
+    }
+    std::vector<Box> seen;
+    std::deque<int> answers;
+    std::function<void(HWND)> onDialog;
+    inline static Boxes* current = nullptr;
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
+};
+
+inline std::wstring besideExe(const std::wstring& name) {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    return fs::path(module).parent_path().wstring() + L"\\" + name;
+}
+
+inline std::string readBytes(const std::wstring& path) {
+    std::ifstream file(fs::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Each file gets a write time of its own: Wine keeps a parsed profile while that time stays.
+inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
+    static fs::file_time_type stamp = fs::file_time_type::clock::now();
+    const bool written = static_cast<bool>(std::ofstream(fs::path(path), std::ios::binary) << bytes);
+    std::error_code error;
+    fs::last_write_time(path, stamp += std::chrono::seconds(1), error);
+    return written && !error;
+}
+
+// File names in a folder, sorted; folders left out.
+inline std::vector<std::wstring> filesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (!entry.is_directory()) names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Scratch {
+    Scratch() { fs::create_directory(path); }
+    ~Scratch() { fs::remove_all(path, error); }
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+    inline static int count = 0;
+    const std::wstring path = fs::temp_directory_path().wstring() + L"\\glimra-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
+    std::error_code error;
+};
+
+// Each test is a run of its own, as start-up leaves it: with a hidden main window, having read
+// memo.txt (which ends a refusal of an earlier run), and no state files beside the executable.
+class Glimra : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static const OwnedWindow main(CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0));
+        startProcess(GetModuleHandleW(nullptr));
+        mainWindow = main.get();
+        Settings = SettingsRecord{};
+        TearDown();  // a refused memo.txt left by a killed run would stop the load below with its message
+        loadMemo();
+        TearDown();
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {L"glimra.ini", L"dirInfo.dat", L"memo.txt"}) DeleteFileW(besideExe(name).c_str());
+    }
+};
+

@@ -5,6 +5,7 @@
 
 #include "ids.h"
 #include "sequence_dialog.h"
+#include "ui.h"
 #include "window_picker.h"
 
 namespace {
@@ -65,4 +66,15 @@ TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderAndNoOthers) {
     }
     EXPECT_EQ(row, SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETCOUNT, 0, 0));
     EXPECT_EQ((std::vector<std::wstring>{L"First", L"Second"}), ourRows);
+}
+
+// A box whose stored value was neither 0 nor 1 may stand indeterminate: it still counts as ticked.
+TEST_F(Dialogs, CheckBoxReadsAsTickedInEveryStateButUnchecked) {
+    const OwnedWindow host(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
+    CreateWindowW(L"BUTTON", L"", WS_CHILD | BS_AUTO3STATE, 0, 0, 90, 20, host.get(), HMENU(IDC_NONEDIALOG), 0, 0);
+    const std::pair<int, bool> rows[] = {{BST_UNCHECKED, false}, {BST_CHECKED, true}, {BST_INDETERMINATE, true}};
+    for (const auto& [state, ticked] : rows) {
+        setChecked(host.get(), IDC_NONEDIALOG, state);
+        EXPECT_EQ(ticked, isChecked(host.get(), IDC_NONEDIALOG)) << state;
+    }
 }

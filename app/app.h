@@ -24,7 +24,6 @@ void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int b
 INT_PTR CALLBACK panelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK memoEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
 void refreshSettingsFromPanel();
-void showSettingsInPanel();
 // memoText cleared, then the memo edit's text.
 void takeMemoFromPanel();
 

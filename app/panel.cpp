@@ -36,6 +36,12 @@ const CheckBoxSetting kCheckBoxSettings[] = {
 // The memo edit's own procedure, held only while memoEditProc stands in for it (memo focused).
 WNDPROC previousMemoEditProc;
 
+void showSettingsInPanel() {
+    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+        setChecked(panel, box.controlId, Settings.*box.field);
+    }
+}
+
 void showPanel(HWND dialog) {
     EnableWindow(GetDlgItem(dialog, IDC_TRIMING), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_ALTER), FALSE);
@@ -113,12 +119,6 @@ void handlePanelCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
 void refreshSettingsFromPanel() {
     for (const CheckBoxSetting& box : kCheckBoxSettings) {
         Settings.*box.field = isChecked(panel, box.controlId) ? 1 : 0;
-    }
-}
-
-void showSettingsInPanel() {
-    for (const CheckBoxSetting& box : kCheckBoxSettings) {
-        setChecked(panel, box.controlId, Settings.*box.field);
     }
 }
 

@@ -23,6 +23,15 @@ const wchar_t kFreeModeTag[] = L"mode:free";
 // More than half a second between hiding the window and copying the screen.
 constexpr DWORD kCaptureWaitMs = 500;
 
+// The most files one capture writes: BMP, JPEG and PNG.
+constexpr int kImageFormatCount = 3;
+
+// One kind of image file: its extension and, for the files GDI+ encodes, the encoder's MIME type.
+struct ImageFormat {
+    const wchar_t* extension;
+    const wchar_t* mimeType;  // null for the BMP file, which writeBmpFile writes itself
+};
+
 const ImageFormat kBmpFormat = {L".bmp", nullptr};
 const ImageFormat kJpegFormat = {L".jpg", L"image/jpeg"};
 const ImageFormat kPngFormat = {L".png", L"image/png"};
@@ -72,6 +81,39 @@ void reportFailedFile(const wchar_t* name, const wchar_t* extension) {
     wchar_t message[kMessageCapacity];
     formatText(message, kMessageCapacity, L"\"%ls%ls%ls\"の作成に失敗しました。", saveFolder, name, extension);
     showMessage(mainWindow, message, MB_ICONERROR);
+}
+
+// The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.
+int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* formats[kImageFormatCount]) {
+    int count = 0;
+    if (alwaysBmp || (!jpeg && !png)) {
+        formats[count++] = &kBmpFormat;
+    }
+    if (jpeg) {
+        formats[count++] = &kJpegFormat;
+    }
+    if (png) {
+        formats[count++] = &kPngFormat;
+    }
+    return count;
+}
+
+// The part of the path between the save folder and the extension: "\\img7", "\\img", "\\7" or "\\"
+// (NONEIMG, CONSTANT and the already advanced counter).
+void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number) {
+    const wchar_t* start = withoutPrefix ? L"\\" : L"\\img";
+    if (numbered) {
+        formatText(name, kPathCapacity, L"%ls%d", start, number);
+    } else {
+        formatText(name, kPathCapacity, L"%ls", start);
+    }
+}
+
+// outputPath = folder + name + extension; false, with outputPath empty, when that does not fit.
+bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
+    wmemset(outputPath, L'\0', kPathCapacity);
+    return copyText(outputPath, kPathCapacity, folder) && appendText(outputPath, kPathCapacity, name) &&
+           appendText(outputPath, kPathCapacity, extension);
 }
 
 int writeImageFile(const ImageFormat& format, const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
@@ -202,33 +244,4 @@ int waitMilliseconds(DWORD bound) {
             return 1;
         }
     }
-}
-
-int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* formats[kImageFormatCount]) {
-    int count = 0;
-    if (alwaysBmp || (!jpeg && !png)) {
-        formats[count++] = &kBmpFormat;
-    }
-    if (jpeg) {
-        formats[count++] = &kJpegFormat;
-    }
-    if (png) {
-        formats[count++] = &kPngFormat;
-    }
-    return count;
-}
-
-void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number) {
-    const wchar_t* start = withoutPrefix ? L"\\" : L"\\img";
-    if (numbered) {
-        formatText(name, kPathCapacity, L"%ls%d", start, number);
-    } else {
-        formatText(name, kPathCapacity, L"%ls", start);
-    }
-}
-
-bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
-    wmemset(outputPath, L'\0', kPathCapacity);
-    return copyText(outputPath, kPathCapacity, folder) && appendText(outputPath, kPathCapacity, name) &&
-           appendText(outputPath, kPathCapacity, extension);
 }

@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-// The most files one capture writes: BMP, JPEG and PNG.
-constexpr int kImageFormatCount = 3;
-
 // Captures with the settings as they stand: the caller refreshes them from the panel first.
 void captureAndSave(HWND window, const wchar_t* modeTag);
 int waitMilliseconds(DWORD bound);
@@ -25,18 +22,5 @@ void copyScreen(HDC target, const CaptureRegion& region);
 void drawCursor(HDC target, const CaptureRegion& region);
 // Everything captureAndSave does between hiding and showing mainWindow, the wait excepted.
 void captureAndStore(HWND window, const wchar_t* modeTag);
-
-// One kind of image file: its extension and, for the files GDI+ encodes, the encoder's MIME type.
-struct ImageFormat {
-    const wchar_t* extension;
-    const wchar_t* mimeType;  // null for the BMP file, which writeBmpFile writes itself
-};
-// The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.
-int chooseImageFormats(bool alwaysBmp, bool jpeg, bool png, const ImageFormat* formats[kImageFormatCount]);
-// The part of the path between the save folder and the extension, into a kPathCapacity buffer:
-// "\img7", "\img", "\7" or "\" (NONEIMG, CONSTANT and the already advanced counter).
-void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number);
-// outputPath = folder + name + extension; false, with outputPath empty, when that does not fit.
-bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension);
 
 #endif

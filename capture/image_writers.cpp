@@ -154,6 +154,31 @@ bool encodeToFile(Gdiplus::GpImage* image, const CLSID& encoder) {
     return saved;
 }
 
+// The index of the first encoder of this MIME type, its class id copied out; -1 when there is none.
+int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
+    UINT count = 0;
+    UINT size = 0;
+    Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &size);
+    if (size == 0 || count == 0 || count > size / sizeof(Gdiplus::ImageCodecInfo)) {
+        return -1;
+    }
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
+    if (!block) {
+        return -1;
+    }
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.get());
+    if (Gdiplus::DllExports::GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
+        return -1;
+    }
+    for (UINT index = 0; index < count; ++index) {
+        if (encoders[index].MimeType && lstrcmpW(encoders[index].MimeType, mimeType) == 0) {
+            *classId = encoders[index].Clsid;
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 int writeBmpFile(int width, int height, const void* pixels) {
@@ -197,30 +222,6 @@ int writeBmpFile(int width, int height, const void* pixels) {
     file.reset();
     DeleteFileW(outputPath);
     return 0;
-}
-
-int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
-    UINT count = 0;
-    UINT size = 0;
-    Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &size);
-    if (size == 0 || count == 0 || count > size / sizeof(Gdiplus::ImageCodecInfo)) {
-        return -1;
-    }
-    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
-    if (!block) {
-        return -1;
-    }
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.get());
-    if (Gdiplus::DllExports::GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
-        return -1;
-    }
-    for (UINT index = 0; index < count; ++index) {
-        if (encoders[index].MimeType && lstrcmpW(encoders[index].MimeType, mimeType) == 0) {
-            *classId = encoders[index].Clsid;
-            return static_cast<int>(index);
-        }
-    }
-    return -1;
 }
 
 int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType) {

@@ -14,7 +14,6 @@ extern wchar_t outputPath[kPathCapacity];
 
 // 1 when the file was written whole; a file that could not be finished is removed.
 int writeBmpFile(int width, int height, const void* pixels);
-int findEncoderClsid(const wchar_t* mimeType, CLSID* classId);
 // A 24-bit DIB section is read in place as the capture makes it, bottom-up; other bitmaps are copied.
 int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType);
 

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "ids.h"
+#include "scoped.h"
 #include "text.h"
 #include "ui.h"
 
@@ -56,6 +57,8 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
     return copyText(buffer, kPathCapacity, module) && appendText(buffer, kPathCapacity, name);
 }
 
+namespace {
+
 // A path that cannot be named opens nothing, as a file held by another program would.
 ScopedFile openFileBesideExe(const wchar_t* name, DWORD access) {
     wchar_t path[kPathCapacity] = {};
@@ -64,6 +67,8 @@ ScopedFile openFileBesideExe(const wchar_t* name, DWORD access) {
     }
     return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
+
+}  // namespace
 
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes) {
     ScopedFile file = openFileBesideExe(name, GENERIC_READ);

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include "scoped.h"
 #include "sizes.h"
 
 extern HINSTANCE appInstance;
@@ -29,8 +28,6 @@ void startProcess(HINSTANCE instance);
 // Path of the named file beside the executable; false (and an empty buffer) when it does not fit.
 bool exeRelativePath(wchar_t* buffer, const wchar_t* name);
 
-// A file beside the executable, unshared while open and created empty when missing.
-ScopedFile openFileBesideExe(const wchar_t* name, DWORD access);
 enum class FileRead { Unopened, TooLarge, Failed, Read };
 // Reads a whole file beside the executable into buffer. One larger than maxBytes, or of unknown
 // size, is refused with the size message and left unread.

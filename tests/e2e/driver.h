@@ -9,15 +9,14 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../files.h"
 #include "ids.h"
 
-namespace fs = std::filesystem;
 constexpr DWORD kBoundMs = 20000;  // no wait for Glimra lasts longer
 inline std::wstring glimraExe;     // from the command line
 
@@ -40,18 +39,7 @@ bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows p
 inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
 // UTF-16LE without a terminator, as dirInfo.dat holds a path.
 inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
-inline std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 inline void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-inline std::vector<std::wstring> namesIn(const fs::path& folder) {  // sorted
-    std::vector<std::wstring> names;
-    std::error_code missing;
-    for (const auto& entry : fs::directory_iterator(folder, missing)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 inline std::wstring scratchName() {
     static int count = 0;
     return fs::temp_directory_path() / ("e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));

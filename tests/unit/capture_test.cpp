@@ -10,7 +10,7 @@ const wchar_t kFree[] = L"mode:free";
 
 // A BMP file as long as one 40x30 capture; JPEG and PNG files that run to their end markers.
 bool whole(const std::wstring& path) {
-    const std::string data = readBytes(path), end = path[path.size() - 3] == L'j' ? "\xFF\xD9" : "IEND\xAE\x42\x60\x82";
+    const std::string data = readFile(path), end = path[path.size() - 3] == L'j' ? "\xFF\xD9" : "IEND\xAE\x42\x60\x82";
     if (path.substr(path.size() - 4) == L".bmp") return data.size() == 3654;
     return data.size() > end.size() && data.compare(data.size() - end.size(), end.size(), end) == 0;
 }
@@ -72,7 +72,7 @@ TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknow
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.width << "x" << row.height);
         EXPECT_EQ(1, writeBmpFile(row.width, row.height, pixels));
-        const std::string bytes = readBytes(outputPath);
+        const std::string bytes = readFile(outputPath);
         ASSERT_EQ(row.fileSize, bytes.size());
         EXPECT_EQ("BM", bytes.substr(0, 2));
         const uint32_t header[] = {row.fileSize, 0, 54, 40, uint32_t(row.width), uint32_t(row.height), 1 | 24 << 16, 0,
@@ -83,7 +83,7 @@ TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknow
     const ScopedGdiObject bitmap(CreateBitmap(2, 2, 1, 24, nullptr));
     copyText(outputPath, kPathCapacity, (save / L"p.png").c_str());
     EXPECT_EQ(0, saveWithEncoder(static_cast<HBITMAP>(bitmap.get()), L"image/x-none"));
-    EXPECT_EQ(std::vector<std::wstring>{L"p.bmp"}, filesIn(save.path));
+    EXPECT_EQ(std::vector<std::wstring>{L"p.bmp"}, namesIn(save.path));
 }
 
 TEST_F(Captures, NamesAndFilesFollowTheSettings) {
@@ -108,8 +108,8 @@ TEST_F(Captures, NamesAndFilesFollowTheSettings) {
                     0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0, row.counter};
         Boxes boxes;
         for (int i = 0; i < row.captures; ++i) captureAndStore(subject.get(), kFree);
-        EXPECT_EQ(row.files, filesIn(folder.path));
-        for (const std::wstring& name : filesIn(folder.path)) EXPECT_TRUE(whole(folder / name));
+        EXPECT_EQ(row.files, namesIn(folder.path));
+        for (const std::wstring& name : namesIn(folder.path)) EXPECT_TRUE(whole(folder / name));
         EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
     }
 }
@@ -130,7 +130,7 @@ TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
         HWND window = fault == WindowGone ? CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, 0, 0, 0, 0) : subject.get();
         if (fault == WindowGone) DestroyWindow(window);
         EXPECT_EQ(reported, captureInto(folder, window));
-        EXPECT_EQ(fault == HeldBmp ? 3u : 0u, filesIn(bad.path).size());
+        EXPECT_EQ(fault == HeldBmp ? 3u : 0u, namesIn(bad.path).size());
         EXPECT_EQ(0u, captureInto(good.path, subject.get()));
         EXPECT_EQ(2 * fault + 2, Settings.sequenceCounter);
     }
@@ -152,7 +152,7 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         captureAndStore(subject.get(), kFree);
         boxes.expect(row.messages, IDI_INFORMATION, subject.get());
         EXPECT_EQ(image, saveFolder);
-        EXPECT_EQ(row.files, filesIn(image));
+        EXPECT_EQ(row.files, namesIn(image));
     }
 }
 
@@ -174,7 +174,7 @@ TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
         captureAndStore(row.window, row.mode);
-        const std::string bytes = readBytes(save / (L"img" + std::to_wstring(Settings.sequenceCounter) + L".bmp"));
+        const std::string bytes = readFile(save / (L"img" + std::to_wstring(Settings.sequenceCounter) + L".bmp"));
         ASSERT_GT(bytes.size(), 54u);
         uint32_t size[2];  // biWidth and biHeight
         std::memcpy(size, bytes.data() + 18, sizeof(size));
@@ -202,7 +202,7 @@ TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {
                 "%lu %lu %lu %lu\n", first[0], first[1], first[2], first[3], last[0], last[1], last[2], last[3]);
     EXPECT_LE(last[3], first[3] + 256);
     EXPECT_EQ(first, (std::vector<unsigned long>{last[0], last[1], last[2], first[3]}));
-    EXPECT_EQ(600u, filesIn(save.path).size());
+    EXPECT_EQ(600u, namesIn(save.path).size());
 }
 
 // fault_drives.sh mounts a full and a read-only file system as drives and names them here. The

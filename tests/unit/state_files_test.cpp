@@ -37,7 +37,7 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
     EXPECT_EQ("[HISTORY]\r\nPICNUM=10000\r\n[MODE]\r\nTRIMING=1\r\nALTER=0\r\nNONESCS=7\r\nJPEGPIC=0\r\nPNGPIC=-1\r\n"
               "CONSTANT=1\r\n[SETTING]\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\nAUTOEND=1\r\n"
               "USEBG=1\r\nISTASK=0\r\nALMEMO=1\r\nASMEMO=0\r\n[IMG]\r\nQUALITY=-2147483648\r\n",
-              readBytes(kIni));
+              readFile(kIni));
     loadSettings();
     EXPECT_EQ(fields({10000, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000}), fields(Settings));
     ASSERT_TRUE(writeBytes(kIni, "; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n"));
@@ -48,7 +48,7 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
     EXPECT_EQ("; mine\r\n[SETTING]\r\nASMEMO=0\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\n"
               "AUTOEND=0\r\nUSEBG=1\r\nISTASK=0\r\nALMEMO=1\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=44\r\n[MODE]\r\n"
               "TRIMING=0\r\nALTER=0\r\nNONESCS=0\r\nJPEGPIC=0\r\nPNGPIC=0\r\nCONSTANT=1\r\n[IMG]\r\nQUALITY=95\r\n",
-              readBytes(kIni));
+              readFile(kIni));
 }
 
 // A file held at load is stored over only once a folder was chosen or reset to during the run.
@@ -70,7 +70,7 @@ TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNo
         held.reset();
         step.change();
         EXPECT_EQ(1, storeSaveFolder());
-        EXPECT_EQ(step.bytes, readBytes(kFolderFile));
+        EXPECT_EQ(step.bytes, readFile(kFolderFile));
         EXPECT_TRUE(boxes.seen.empty());
     }
 }
@@ -98,8 +98,8 @@ TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesU
         boxes.expect(std::vector<std::wstring>(row.result ? 0 : 1, kSizeMessage), IDI_ERROR, mainWindow);
         setMemo(L"later");
         EXPECT_EQ(memo ? row.result : 1, memo ? storeMemo() : storeSaveFolder());
-        EXPECT_TRUE(row.result || bytes == readBytes(row.path));
-        EXPECT_TRUE(!memo || !row.result || readBytes(kMemo) == "later");
+        EXPECT_TRUE(row.result || bytes == readFile(row.path));
+        EXPECT_TRUE(!memo || !row.result || readFile(kMemo) == "later");
     }
 }
 
@@ -125,7 +125,7 @@ TEST_F(StateFiles, MemoGoesToTheFileInShiftJisAndCountsAsUnchangedOnlyWhileItHol
         EXPECT_EQ(step.result, result);
         EXPECT_TRUE(step.memo == std::wstring(memoText));
         EXPECT_EQ(step.unchanged, memoUnchangedSinceStored());
-        EXPECT_EQ(step.file, readBytes(kMemo));
+        EXPECT_EQ(step.file, readFile(kMemo));
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(StateFiles, RandomBytesInEveryStateFileLeaveItUntouchedAndFree) {
             Boxes boxes;
             file.load();
             EXPECT_EQ(file.limit && size >= file.limit ? 1u : 0u, boxes.seen.size());
-            EXPECT_TRUE(readBytes(file.path) == bytes);
+            EXPECT_TRUE(readFile(file.path) == bytes);
             EXPECT_TRUE(hold(file.path, OPEN_EXISTING).valid()) << "left open";
         }
     }

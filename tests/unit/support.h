@@ -6,19 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
+#include "../files.h"
 #include "capture.h"
 #include "image_writers.h"
 #include "memo_file.h"
 #include "process_state.h"
 #include "save_folder.h"
+#include "scoped.h"
 #include "settings.h"
 #include "text.h"
-
-namespace fs = std::filesystem;
 
 inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does
 
@@ -87,11 +85,6 @@ inline std::wstring besideExe(const std::wstring& name) {
     return fs::path(module).parent_path().wstring() + L"\\" + name;
 }
 
-inline std::string readBytes(const std::wstring& path) {
-    std::ifstream file(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // Each file gets a write time of its own: Wine keeps a parsed profile while that time stays.
 inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
     static fs::file_time_type stamp = fs::file_time_type::clock::now();
@@ -99,17 +92,6 @@ inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
     std::error_code error;
     fs::last_write_time(path, stamp += std::chrono::seconds(1), error);
     return written && !error;
-}
-
-// File names in a folder, sorted; folders left out.
-inline std::vector<std::wstring> filesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (!entry.is_directory()) names.push_back(entry.path().filename().wstring());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 struct Scratch {

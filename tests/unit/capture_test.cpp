@@ -226,6 +226,17 @@ TEST_F(FaultDrives, EachFileThatDoesNotFitOrCannotBeWrittenIsReportedAndLeavesNo
         SetEndOfFile(filler.get());
         EXPECT_EQ(row.reported, captureInto(row.folder, subject.get()));
     }
+    // A state file replaced with two pages where one is free keeps its old bytes, and no more files.
+    const std::wstring memo = fullFolder + L"memo.txt", lost = std::wstring(readOnly) + L"\\memo.txt";
+    SetFilePointer(filler.get(), -8192, nullptr, FILE_END);
+    SetEndOfFile(filler.get());
+    EXPECT_TRUE(replaceFileWhole(memo.c_str(), "old", 3));
+    const std::vector<std::wstring> names = namesIn(fullFolder);
+    EXPECT_FALSE(replaceFileWhole(memo.c_str(), std::string(8192, 'n').data(), 8192));
+    EXPECT_FALSE(replaceFileWhole(lost.c_str(), "x", 1));
+    EXPECT_EQ("old", readFile(memo));
+    EXPECT_EQ(names, namesIn(fullFolder));
+    EXPECT_EQ(std::vector<std::wstring>{}, namesIn(std::wstring(readOnly) + L"\\"));
     Scratch good;
     EXPECT_EQ(0u, captureInto(good.path, subject.get()));
 }

@@ -51,7 +51,8 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
               readFile(kIni));
 }
 
-// A file held at load is stored over only once a folder was chosen or reset to during the run.
+// A file held at load is stored over only once a folder was chosen or reset to during the run; the
+// capture's fallback to the default folder is no choice.
 TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNotBeRead) {
     const std::wstring image = besideExe(L"image\\");
     const std::string reset(reinterpret_cast<const char*>(image.data()), image.size() * 2);
@@ -60,6 +61,7 @@ TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNo
         {false, [] { chooseSaveFolder(L"D:\\a"); }, std::string("D\0:\0\\\0a\0", 8)},
         {true, [] { copyText(saveFolder, kPathCapacity, L"D:\\x"); }, std::string("D\0:\0\\\0a\0", 8)},
         {true, [] { chooseSaveFolder(L"D:\\x"); }, std::string("D\0:\0\\\0x\0", 8)},
+        {true, [] { fallBackToDefaultSaveFolder(); }, std::string("D\0:\0\\\0x\0", 8)},
         {true, [] { useDefaultSaveFolder(); }, reset},
         {false, [] { chooseSaveFolder(L""); }, ""}};
     for (const auto& step : steps) {

@@ -143,6 +143,11 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         {false, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
                  L"保存先を初期化しました。"}, {L"img2.bmp"}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
+    const std::wstring folderFile = besideExe(L"dirInfo.dat");
+    ASSERT_TRUE(writeBytes(folderFile, "kept"));
+    ScopedFile held(CreateFileW(folderFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(0, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
+    held.reset();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.imageExists);
         fs::remove_all(image);
@@ -153,6 +158,8 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         boxes.expect(row.messages, IDI_INFORMATION, subject.get());
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
+        EXPECT_EQ(1, storeSaveFolder());
+        EXPECT_EQ("kept", readFile(folderFile));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "ids.h"
 #include "sequence_dialog.h"
+#include "shell_services.h"
 #include "ui.h"
 #include "window_picker.h"
 
@@ -79,4 +80,14 @@ TEST_F(Dialogs, CheckBoxReadsAsTickedInEveryStateButUnchecked) {
         setChecked(host.get(), IDC_NONEDIALOG, state);
         EXPECT_EQ(ticked, isChecked(host.get(), IDC_NONEDIALOG)) << state;
     }
+}
+
+// Every error of the shell without a code of its own is one code, told apart from success.
+TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
+    Scratch folder;
+    ASSERT_TRUE(writeBytes(folder / L"notes.glimra-none", "x"));
+    Boxes boxes;
+    EXPECT_EQ(kOpenFailed, openDocument((folder / L"notes.glimra-none").c_str(), nullptr));
+    EXPECT_EQ(kOpenFileNotFound, openDocument((folder / L"missing.txt").c_str(), nullptr));
+    EXPECT_TRUE(boxes.seen.empty());
 }

@@ -109,7 +109,12 @@ bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
 }
 
 // A file another program holds cannot be replaced: the store fails and the file keeps its bytes.
+// So does a read-only one, which Wine would let a move replace.
 bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size) {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
     wchar_t replacement[kPathCapacity + ARRAYSIZE(kReplacementSuffix)] = {};
     if (!copyText(replacement, ARRAYSIZE(replacement), path) ||
         !appendText(replacement, ARRAYSIZE(replacement), kReplacementSuffix)) {

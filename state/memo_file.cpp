@@ -76,9 +76,9 @@ int memoFileBytes() {
 // Loading starts the run's record of the file: refused or not.
 int loadMemo() {
     memset(memoBytes, 0, sizeof(memoBytes));
-    // A loadable file is shorter than the buffer, so a zero byte always ends what is converted,
-    // and each byte yields at most one character.
     memoForm = MemoForm::Ansi;
+    // A loadable file is shorter than the buffer, so a zero byte always ends what is converted,
+    // and each byte yields at most one character in either form.
     memoFileUnread = readFileBesideExe(memoFileName, memoBytes, kMemoBytesCapacity - 1) != FileRead::Read;
     if (memoFileUnread) {
         return 0;

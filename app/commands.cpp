@@ -31,6 +31,12 @@ void changeSaveFolder(HWND window) {
     chooseSaveFolder(chosen);
 }
 
+void showSaveFolderMessage(HWND window, const wchar_t* format, UINT icon) {
+    wchar_t text[kMessageCapacity];
+    formatText(text, kMessageCapacity, format, saveFolder);
+    showMessage(window, text, icon);
+}
+
 // A folder path that would not fit the buffer is never used cut, and without the executable's
 // folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
@@ -38,10 +44,12 @@ void resetSaveFolder(HWND window) {
         return;
     }
     if (!PathIsDirectoryW(saveFolder)) {
-        CreateDirectoryW(saveFolder, nullptr);
-        wchar_t text[kMessageCapacity];
-        formatText(text, kMessageCapacity, L"%lsが存在しなかったため、新たに作成しました。", saveFolder);
-        showMessage(window, text, MB_ICONINFORMATION);
+        // A file of that name in the way, or a folder that takes no new entries.
+        if (!CreateDirectoryW(saveFolder, nullptr)) {
+            showSaveFolderMessage(window, L"%lsを作成できませんでした。", MB_ICONERROR);
+            return;
+        }
+        showSaveFolderMessage(window, L"%lsが存在しなかったため、新たに作成しました。", MB_ICONINFORMATION);
     }
     showMessage(window, L"保存先を初期化しました。", MB_ICONINFORMATION);
 }
@@ -72,6 +80,8 @@ void saveMemoNow(HWND window) {
 void reportShortcutCreated(HWND window, const wchar_t* linkPath) {
     if (createShortcut(linkPath)) {
         showMessage(window, L"ショートカットの作成に成功しました。", MB_ICONINFORMATION);
+    } else {
+        showMessage(window, L"ショートカットの作成に失敗しました。", MB_ICONERROR);
     }
 }
 
@@ -126,7 +136,10 @@ void reportReadmeOutcome(HWND window, int code) {
     case kOpenShareViolation:
         showMessage(window, L"ファイルの共有違反が発生しました。", MB_ICONERROR);
         break;
+    case kOpenOther:
+        break;
     default:
+        showMessage(window, L"readme.txtを開けませんでした。", MB_ICONERROR);
         break;
     }
 }

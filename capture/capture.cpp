@@ -59,7 +59,7 @@ void ensureSaveFolder(HWND owner) {
     }
     showFolderMessage(owner, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
     // Without a whole fallback path the folder stays as it was, and every file reports its failure.
-    if (!useDefaultSaveFolder()) {
+    if (!fallBackToDefaultSaveFolder()) {
         return;
     }
     if (PathIsDirectoryW(saveFolder)) {

@@ -60,18 +60,18 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
 namespace {
 
 // A path that cannot be named opens nothing, as a file held by another program would.
-ScopedFile openFileBesideExe(const wchar_t* name, DWORD access) {
+ScopedFile openFileBesideExe(const wchar_t* name) {
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, name)) {
         return ScopedFile();
     }
-    return ScopedFile(CreateFileW(path, access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ScopedFile(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace
 
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes) {
-    ScopedFile file = openFileBesideExe(name, GENERIC_READ);
+    ScopedFile file = openFileBesideExe(name);
     if (!file) {
         return FileRead::Unopened;
     }
@@ -88,16 +88,42 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes) {
     return FileRead::Read;
 }
 
-bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
-    ScopedFile file = openFileBesideExe(name, GENERIC_WRITE);
-    if (!file) {
-        return false;
-    }
+namespace {
+
+// The new contents go beside the file first, so the move that puts them in place stays on one
+// volume and a write cut short (a full drive) never touches the old file.
+const wchar_t kReplacementSuffix[] = L".tmp";
+
+bool writeNewFile(const wchar_t* path, const void* bytes, DWORD size) {
+    ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (!WriteFile(file.get(), bytes, size, &written, nullptr) || written != size) {
+    return file && WriteFile(file.get(), bytes, size, &written, nullptr) && written == size &&
+           FlushFileBuffers(file.get());
+}
+
+}  // namespace
+
+bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
+    wchar_t path[kPathCapacity] = {};
+    return exeRelativePath(path, name) && replaceFileWhole(path, bytes, size);
+}
+
+// A file another program holds cannot be replaced: the store fails and the file keeps its bytes.
+// So does a read-only one, which Wine would let a move replace.
+bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size) {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    // Nothing of longer contents written earlier remains.
-    SetFilePointer(file.get(), 0, nullptr, FILE_CURRENT);
-    return SetEndOfFile(file.get()) != FALSE;
+    wchar_t replacement[kPathCapacity + ARRAYSIZE(kReplacementSuffix)] = {};
+    if (!copyText(replacement, ARRAYSIZE(replacement), path) ||
+        !appendText(replacement, ARRAYSIZE(replacement), kReplacementSuffix)) {
+        return false;
+    }
+    if (writeNewFile(replacement, bytes, size) &&
+        MoveFileExW(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileW(replacement);
+    return false;
 }

@@ -32,7 +32,9 @@ enum class FileRead { Unopened, TooLarge, Failed, Read };
 // Reads a whole file beside the executable into buffer. One larger than maxBytes, or of unknown
 // size, is refused with the size message and left unread.
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes);
-// Replaces the file's contents with these bytes; false when it cannot be opened or written whole.
+// Replaces the file with these bytes whole, or leaves it exactly as it was and returns false.
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size);
+// The same for a file named by its full path.
+bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size);
 
 #endif

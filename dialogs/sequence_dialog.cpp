@@ -28,18 +28,32 @@ void showCounter(HWND dialog) {
     SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SEQUENCE_EDIT)), 0);
     SendMessageW(arrows, UDM_SETRANGE, 0, MAKELPARAM(kSequenceMax, 0));
     SendMessageW(arrows, UDM_SETPOS, 0, MAKELPARAM(positionWithinRange(counter), 0));
+    SetWindowLongPtrW(dialog, DWLP_USER, FALSE);  // the field, filled just now, is not yet edited
 }
 
+// Typing and the arrows both change the field's text.
+void noteFieldEdited(HWND dialog) { SetWindowLongPtrW(dialog, DWLP_USER, TRUE); }
+
+bool fieldEdited(HWND dialog) { return GetWindowLongPtrW(dialog, DWLP_USER) != FALSE; }
+
 // Text that is no number within the range leaves the control at its last valid position, and
-// that position is what is stored; the error flag in the high word is not part of it.
+// that position is what is stored; the error flag in the high word is not part of it. A field left
+// as it was keeps the counter, which may lie beyond what the field can show.
 void storeCounter(HWND dialog) {
-    LRESULT reply = SendDlgItemMessageW(dialog, IDC_SEQUENCE_UPDOWN, UDM_GETPOS, 0, 0);
-    Settings.sequenceCounter = LOWORD(reply);
+    if (fieldEdited(dialog)) {
+        LRESULT reply = SendDlgItemMessageW(dialog, IDC_SEQUENCE_UPDOWN, UDM_GETPOS, 0, 0);
+        Settings.sequenceCounter = LOWORD(reply);
+    }
     EndDialog(dialog, 1);
 }
 
-void handleSequenceCommand(HWND dialog, int id) {
+void handleSequenceCommand(HWND dialog, int id, int notification) {
     switch (id) {
+    case IDC_SEQUENCE_EDIT:
+        if (notification == EN_CHANGE) {
+            noteFieldEdited(dialog);
+        }
+        break;
     case IDOK:
         storeCounter(dialog);
         break;
@@ -59,7 +73,7 @@ INT_PTR CALLBACK sequenceDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         showCounter(dialog);
         return TRUE;
     case WM_COMMAND:
-        handleSequenceCommand(dialog, LOWORD(wParam));
+        handleSequenceCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     default:
         return FALSE;

@@ -12,6 +12,9 @@
 
 namespace {
 
+// ShellExecuteW answers a number above this on success.
+constexpr UINT_PTR kLastShellErrorCode = 32;
+
 // Each step runs only when the one before it succeeded, so 1 means the file was saved.
 int saveShellLink(const wchar_t* linkPath) {
     if (!linkPath || linkPath[0] == L'\0') {
@@ -61,7 +64,8 @@ int createShortcut(const wchar_t* linkPath) {
 
 int openDocument(const wchar_t* path, HWND owner) {
     HINSTANCE answer = ShellExecuteW(owner, L"open", path, nullptr, nullptr, SW_SHOW);
-    switch (reinterpret_cast<UINT_PTR>(answer)) {
+    UINT_PTR code = reinterpret_cast<UINT_PTR>(answer);
+    switch (code) {
     case 0:
         return kOpenOutOfMemory;
     case ERROR_FILE_NOT_FOUND:
@@ -77,6 +81,6 @@ int openDocument(const wchar_t* path, HWND owner) {
     case SE_ERR_SHARE:
         return kOpenShareViolation;
     default:
-        return kOpenOther;
+        return code > kLastShellErrorCode ? kOpenOther : kOpenFailed;
     }
 }

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-// What openDocument makes of the shell's answer; kOpenOther stands for success and for every
-// error without a code of its own.
+// What openDocument makes of the shell's answer; kOpenOther stands for success, kOpenFailed for
+// every error without a code of its own.
 enum OpenDocumentCode {
     kOpenOutOfMemory = 0,
     kOpenFileNotFound = 1,
@@ -16,6 +16,7 @@ enum OpenDocumentCode {
     kOpenDllNotFound = 5,
     kOpenShareViolation = 6,
     kOpenOther = 100,
+    kOpenFailed = 101,
 };
 
 // The desktop folder, "\" and "Glimra3.lnk", into a kPathCapacity buffer; left empty when the

@@ -1,4 +1,4 @@
-// The memo, kept in memo.txt beside the executable in the system ANSI code page.
+// The memo, kept in memo.txt beside the executable in the system ANSI code page or in UTF-8.
 #ifndef GLIMRA_MEMO_FILE_H
 #define GLIMRA_MEMO_FILE_H
 

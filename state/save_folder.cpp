@@ -18,8 +18,7 @@ const wchar_t kDefaultFolderName[] = L"image\\";
 // 499 characters, so a terminator always follows what is read.
 constexpr DWORD kFolderFileMaxBytes = 998;
 
-// A stored folder that could not be read at start-up is kept on disk until the run has a folder
-// of its own to put there.
+// A stored folder that could not be read at start-up is kept on disk until the user chooses one.
 bool storedFolderUnread;
 bool folderChosenThisRun;
 
@@ -58,12 +57,20 @@ void chooseSaveFolder(const wchar_t* folder) {
 
 // Without the executable's folder there is no default: a bare "image" folder would be looked
 // for in whatever the current folder is.
-bool useDefaultSaveFolder() {
+bool fallBackToDefaultSaveFolder() {
     wchar_t folder[kPathCapacity] = {};
     if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
         !appendText(folder, kPathCapacity, kDefaultFolderName)) {
         return false;
     }
-    chooseSaveFolder(folder);
+    copyText(saveFolder, kPathCapacity, folder);
+    return true;
+}
+
+bool useDefaultSaveFolder() {
+    if (!fallBackToDefaultSaveFolder()) {
+        return false;
+    }
+    folderChosenThisRun = true;
     return true;
 }

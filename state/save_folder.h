@@ -10,11 +10,13 @@ extern wchar_t saveFolder[kPathCapacity];
 int loadSaveFolder();
 int storeSaveFolder();
 
-// Every change of saveFolder during the run goes through these two, so that a stored folder that
-// could not be read at start-up is only replaced by a folder really in use.
+// Every change of saveFolder during the run goes through these three, so that a stored folder
+// that could not be read at start-up is only replaced by a folder the user chose.
 void chooseSaveFolder(const wchar_t* folder);
-// saveFolder becomes "image\" beside the executable; false, with saveFolder as it was, when the
-// executable's folder is unknown or the path does not fit.
+// saveFolder becomes "image\" beside the executable, chosen by the user; false, with saveFolder
+// as it was, when the executable's folder is unknown or the path does not fit.
 bool useDefaultSaveFolder();
+// The same without counting as chosen: the capture's way out of a missing folder.
+bool fallBackToDefaultSaveFolder();
 
 #endif

@@ -139,8 +139,10 @@ TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReport
 }
 
 TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
-    Glimra glimra({}, {L"chosen"});
+    Glimra glimra({{L"image", ""}}, {L"chosen", L"chosen\\Glimra3.lnk"});  // a file and a folder in the way
     ASSERT_TRUE(glimra.start());
+    glimra.menu(IDM_RESET_FOLDER, {{glimra.path(L"image\\を作成できませんでした。"), Icon::Error}});
+    fs::remove(glimra.path(L"image"));
     glimra.menu(IDM_RESET_FOLDER, {information(glimra.path(L"image\\が存在しなかったため、新たに作成しました。")),
                                    information(L"保存先を初期化しました。")});
     SendNotifyMessageW(glimra.main, WM_COMMAND, IDM_SET_SEQUENCE, 0);
@@ -161,9 +163,12 @@ TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
     EXPECT_EQ(std::string("\x01\x00\x00\x00", 4), readFile(link).substr(0x3C, 4));
     const std::string info = underWine() ? runUnix("lnkinfo " + unixPath(link)) : "";
     EXPECT_TRUE(!underWine() || info.find("Local path\t\t\t: " + utf8(glimra.folder) + "Glimra3.exe\n") != info.npos);
+    const Box linkPath = {glimra.path(L"chosen\\Glimra3.lnk"), Icon::Information, {IDOK}, IDOK, L"テスト"};
     glimra.chooseFolder(IDM_FOLDER_SHORTCUT, glimra.path(L"chosen"),
-                        {{glimra.path(L"chosen\\Glimra3.lnk"), Icon::Information, {IDOK}, IDOK, L"テスト"},
-                         information(L"ショートカットの作成に成功しました。")});
+                        {linkPath, {L"ショートカットの作成に失敗しました。", Icon::Error}});
+    fs::remove(glimra.path(L"chosen\\Glimra3.lnk"));
+    glimra.chooseFolder(IDM_FOLDER_SHORTCUT, glimra.path(L"chosen"),
+                        {linkPath, information(L"ショートカットの作成に成功しました。")});
     EXPECT_EQ(Names{L"Glimra3.lnk"}, namesIn(glimra.path(L"chosen")));
     glimra.menu(IDM_DESKTOP_SHORTCUT_REMOVE, {{L"Glimra3.lnkを削除してもよろしいですか？", Icon::Information, {IDYES, IDNO},
                                               IDYES}, information(L"削除に成功しました。")});

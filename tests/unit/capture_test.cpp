@@ -143,6 +143,11 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         {false, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
                  L"保存先を初期化しました。"}, {L"img2.bmp"}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
+    const std::wstring folderFile = besideExe(L"dirInfo.dat");
+    ASSERT_TRUE(writeBytes(folderFile, "kept"));
+    ScopedFile held(CreateFileW(folderFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(0, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
+    held.reset();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.imageExists);
         fs::remove_all(image);
@@ -153,6 +158,8 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         boxes.expect(row.messages, IDI_INFORMATION, subject.get());
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
+        EXPECT_EQ(1, storeSaveFolder());
+        EXPECT_EQ("kept", readFile(folderFile));
     }
 }
 
@@ -226,6 +233,17 @@ TEST_F(FaultDrives, EachFileThatDoesNotFitOrCannotBeWrittenIsReportedAndLeavesNo
         SetEndOfFile(filler.get());
         EXPECT_EQ(row.reported, captureInto(row.folder, subject.get()));
     }
+    // A state file replaced with two pages where one is free keeps its old bytes, and no more files.
+    const std::wstring memo = fullFolder + L"memo.txt", lost = std::wstring(readOnly) + L"\\memo.txt";
+    SetFilePointer(filler.get(), -8192, nullptr, FILE_END);
+    SetEndOfFile(filler.get());
+    EXPECT_TRUE(replaceFileWhole(memo.c_str(), "old", 3));
+    const std::vector<std::wstring> names = namesIn(fullFolder);
+    EXPECT_FALSE(replaceFileWhole(memo.c_str(), std::string(8192, 'n').data(), 8192));
+    EXPECT_FALSE(replaceFileWhole(lost.c_str(), "x", 1));
+    EXPECT_EQ("old", readFile(memo));
+    EXPECT_EQ(names, namesIn(fullFolder));
+    EXPECT_EQ(std::vector<std::wstring>{}, namesIn(std::wstring(readOnly) + L"\\"));
     Scratch good;
     EXPECT_EQ(0u, captureInto(good.path, subject.get()));
 }

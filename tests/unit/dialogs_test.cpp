@@ -5,6 +5,7 @@
 
 #include "ids.h"
 #include "sequence_dialog.h"
+#include "shell_services.h"
 #include "ui.h"
 #include "window_picker.h"
 
@@ -21,11 +22,13 @@ OwnedWindow window(const wchar_t* className, const wchar_t* title, DWORD style =
 
 using Dialogs = Glimra;
 
-TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumber) {
+// A field left as it was keeps a counter beyond what it can show.
+TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumberTyped) {
     InitCommonControls();
     const struct { int counter; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
-        {42, nullptr, IDOK, L"42", 42}, {12345, nullptr, IDOK, L"9999", 9999}, {42, L"10000", IDOK, L"42", 42},
-        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 9999}};
+        {42, nullptr, IDOK, L"42", 42}, {12000, nullptr, IDOK, L"9999", 12000}, {42, L"10000", IDOK, L"42", 42},
+        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 70000},
+        {12000, L"500", IDOK, L"9999", 500}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         Settings.sequenceCounter = row.counter;
@@ -77,4 +80,14 @@ TEST_F(Dialogs, CheckBoxReadsAsTickedInEveryStateButUnchecked) {
         setChecked(host.get(), IDC_NONEDIALOG, state);
         EXPECT_EQ(ticked, isChecked(host.get(), IDC_NONEDIALOG)) << state;
     }
+}
+
+// Every error of the shell without a code of its own is one code, told apart from success.
+TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
+    Scratch folder;
+    ASSERT_TRUE(writeBytes(folder / L"notes.glimra-none", "x"));
+    Boxes boxes;
+    EXPECT_EQ(kOpenFailed, openDocument((folder / L"notes.glimra-none").c_str(), nullptr));
+    EXPECT_EQ(kOpenFileNotFound, openDocument((folder / L"missing.txt").c_str(), nullptr));
+    EXPECT_TRUE(boxes.seen.empty());
 }

@@ -51,7 +51,8 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
               readFile(kIni));
 }
 
-// A file held at load is stored over only once a folder was chosen or reset to during the run.
+// A file held at load is stored over only once a folder was chosen or reset to during the run; the
+// capture's fallback to the default folder is no choice.
 TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNotBeRead) {
     const std::wstring image = besideExe(L"image\\");
     const std::string reset(reinterpret_cast<const char*>(image.data()), image.size() * 2);
@@ -60,6 +61,7 @@ TEST_F(StateFiles, SaveFolderIsStoredAsUtf16WithoutTerminatorOrKeptWhenItCouldNo
         {false, [] { chooseSaveFolder(L"D:\\a"); }, std::string("D\0:\0\\\0a\0", 8)},
         {true, [] { copyText(saveFolder, kPathCapacity, L"D:\\x"); }, std::string("D\0:\0\\\0a\0", 8)},
         {true, [] { chooseSaveFolder(L"D:\\x"); }, std::string("D\0:\0\\\0x\0", 8)},
+        {true, [] { fallBackToDefaultSaveFolder(); }, std::string("D\0:\0\\\0x\0", 8)},
         {true, [] { useDefaultSaveFolder(); }, reset},
         {false, [] { chooseSaveFolder(L""); }, ""}};
     for (const auto& step : steps) {
@@ -103,29 +105,47 @@ TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesU
     }
 }
 
-// Steps: L start-up with the memo loaded, R start-up without, S store, H store while held, E edit.
-// Only what start-up put into the edit, then what each store wrote, counts as unchanged.
-TEST_F(StateFiles, MemoGoesToTheFileInShiftJisAndCountsAsUnchangedOnlyWhileItHoldsWhatTheFileHolds) {
-    const std::wstring tooLong(600000, L'メ');  // twice as many bytes as the buffer holds
-    const char* const stored = "\x83\x81\x83\x82\r\nABC";
-    const struct { char step; const wchar_t* memo; int result; bool unchanged; const char* file; } steps[] = {
+// Steps: L start-up with the memo loaded, F with the file held, R without, S store, H store while
+// held, P while read-only, E edit, W another editor writes the file. Only what start-up put into the
+// edit, then what each store wrote, counts as unchanged. A file read in UTF-8 keeps its form; one
+// not read is kept.
+TEST_F(StateFiles, MemoGoesToTheFileInShiftJisOrElseUtf8AndCountsAsUnchangedOnlyWhileItHoldsWhatTheFileHolds) {
+    const std::wstring tooLong(600000, L'メ'), fits = std::wstring(1023993, L'm') + L'€';
+    const std::string stored = "\x83\x81\x83\x82\r\nABC", mark = "\xEF\xBB\xBF",
+                      fitsBytes = mark + std::string(1023993, 'm') + "\xE2\x82\xAC";  // 1,023,999 bytes
+    const struct { char step; std::wstring memo; int result; bool unchanged; std::string file; } steps[] = {
         {'L', L"A", 1, true, "A"},   {'S', L"AB", 1, true, "AB"}, {'E', L"A", -1, false, "AB"},
         {'S', L"A", 1, true, "A"},   {'R', L"", -1, true, "A"},   {'S', L"X", 1, true, "X"},
         {'E', L"Y", -1, false, "X"}, {'E', L"", -1, false, "X"},  {'S', L"", 1, true, ""},
-        {'H', L"Z", 0, false, ""},   {'E', L"", -1, true, ""},    {'S', L"メモ\r\nABC", 1, true, stored},
-        {'S', tooLong.c_str(), 0, false, stored},                 {'L', L"メモ\r\nABC", 1, true, stored}};
+        {'H', L"Z", 0, false, ""},   {'P', L"Z", 0, false, ""},   {'E', L"", -1, true, ""},
+        {'S', L"メモ\r\nABC", 1, true, stored}, {'S', tooLong, 0, false, stored}, {'L', L"メモ\r\nABC", 1, true, stored},
+        {'S', L"€ 한 😀 e\u0301", 1, true, mark + "\xE2\x82\xAC \xED\x95\x9C \xF0\x9F\x98\x80 e\xCC\x81"},
+        {'S', L"¥é", 1, true, mark + "\xC2\xA5\xC3\xA9"},  // no look-alike stands in
+        {'S', L"メモ", 1, true, "\x83\x81\x83\x82"},
+        {'W', L"メモ", -1, true, "\xE3\x83\xA1\xE3\x83\xA2 note"},  // Notepad's UTF-8 without a mark
+        {'L', L"メモ note", 1, true, "\xE3\x83\xA1\xE3\x83\xA2 note"}, {'S', L"メモ", 1, true, "\xE3\x83\xA1\xE3\x83\xA2"},
+        {'W', L"メモ", -1, true, mark + "m"}, {'L', L"m", 1, true, mark + "m"}, {'S', L"A", 1, true, mark + "A"},
+        {'W', L"A", -1, true, "plain"}, {'L', L"plain", 1, true, "plain"}, {'S', L"€", 1, true, mark + "\xE2\x82\xAC"},
+        {'S', fits, 1, true, fitsBytes}, {'L', fits, 1, true, fitsBytes}, {'S', fits + L'm', 0, false, fitsBytes},
+        {'F', L"", 0, true, fitsBytes},  {'S', L"quick note", 0, false, fitsBytes}};
     ASSERT_TRUE(writeBytes(kMemo, "A"));
+    const std::vector<std::wstring> folder = namesIn(fs::path(kMemo).parent_path());
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);
-        setMemo(step.step == 'L' ? L"" : step.memo);
-        ScopedFile held = step.step == 'H' ? hold(kMemo) : ScopedFile();
-        const int result = step.step == 'L' ? loadMemo() : step.step == 'S' || step.step == 'H' ? storeMemo() : -1;
-        if (step.step == 'L' || step.step == 'R') rememberMemoAsStored();
+        setMemo(step.step == 'L' || step.step == 'F' ? L"" : step.memo);
+        ASSERT_TRUE(step.step != 'W' || writeBytes(kMemo, step.file));
+        ScopedFile held = step.step == 'H' || step.step == 'F' ? hold(kMemo) : ScopedFile();
+        if (step.step == 'P') SetFileAttributesW(kMemo.c_str(), FILE_ATTRIBUTE_READONLY);
+        const int result = step.step == 'L' || step.step == 'F' ? loadMemo()
+                           : step.step == 'S' || step.step == 'H' || step.step == 'P' ? storeMemo() : -1;
+        SetFileAttributesW(kMemo.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (step.step == 'L' || step.step == 'F' || step.step == 'R') rememberMemoAsStored();
         held.reset();
         EXPECT_EQ(step.result, result);
         EXPECT_TRUE(step.memo == std::wstring(memoText));
         EXPECT_EQ(step.unchanged, memoUnchangedSinceStored());
-        EXPECT_EQ(step.file, readFile(kMemo));
+        EXPECT_TRUE(step.file == readFile(kMemo)) << readFile(kMemo).substr(0, 40);
+        EXPECT_EQ(folder, namesIn(fs::path(kMemo).parent_path())) << "a file left beside it";
     }
 }
 

@@ -182,6 +182,50 @@ TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
     EXPECT_EQ(utf16le(glimra.path(L"chosen")), glimra.read(L"dirInfo.dat"));
 }
 
+static INT_PTR CALLBACK ignoreAll(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// At the prefix's DPI; dpi_test.sh runs it again at 120, 144 and 192. Each text is measured with
+// the panel's own font, taken from a copy of the panel that the driver makes from Glimra3.exe.
+TEST(Panel, FillsTheClientAreaAndShowsEveryLabelWholeInsideItsGroup) {
+    Glimra glimra;
+    ASSERT_TRUE(glimra.start());
+    const Owned<HDC, int (*)(HDC)> screen(GetDC(nullptr), [](HDC dc) { return ReleaseDC(nullptr, dc); });
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    const char* wanted = std::getenv("GLIMRA_DPI");
+    ASSERT_EQ(wanted ? std::atoi(wanted) : dpi, dpi) << "the prefix's DPI was not set";
+    auto place = [&](HWND control) {  // in the main window's client area
+        RECT rect = {};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, glimra.main, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    RECT client = {}, panel = place(glimra.panel);
+    GetClientRect(glimra.main, &client);
+    EXPECT_TRUE(EqualRect(&client, &panel)) << dpi << " DPI: client " << client.right << "x" << client.bottom
+                                            << ", panel " << panel.right - panel.left << "x" << panel.bottom - panel.top;
+    Owned<HMODULE, decltype(&FreeLibrary)> exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
+    Owned<HWND, decltype(&DestroyWindow)> host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0), &DestroyWindow);
+    HWND copy = CreateDialogParamW(exe.get(), MAKEINTRESOURCEW(IDD_PANEL), host.get(), ignoreAll, 0);
+    const Owned<HDC, int (*)(HDC)> measure(GetDC(copy), [](HDC dc) { return ReleaseDC(nullptr, dc); });
+    SelectObject(measure.get(), HGDIOBJ(ask(copy, WM_GETFONT)));
+    std::vector<RECT> groups;
+    for (HWND control = 0; (control = FindWindowExW(glimra.panel, control, L"Button", 0));)
+        if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) groups.push_back(place(control));
+    for (HWND control = 0; (control = FindWindowExW(glimra.panel, control, L"Button", 0));) {
+        const std::wstring text = windowText(control);
+        const bool checkBox = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        RECT rect = place(control), inside = {};
+        SIZE size = {};
+        GetTextExtentPoint32W(measure.get(), text.c_str(), int(text.size()), &size);
+        // Room for the check mark and its gap as themed Windows draws them, or for a frame each side.
+        const int room = rect.right - rect.left - MulDiv(checkBox ? 19 : 20, dpi, 96);
+        EXPECT_LE(size.cx, room) << utf8(text) << " at " << dpi << " DPI";
+        EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const RECT& group) {
+            return IntersectRect(&inside, &rect, checkBox ? &group : &client) && EqualRect(&inside, &rect);
+        })) << utf8(text) << " sticks out at " << dpi << " DPI";
+    }
+}
+
 // Run by package_test.sh on the unpacked release, where the program lies.
 TEST(Package, UnpackedProgramCapturesIntoItsOwnFolderAndStoresBesideItself) {
     if (!std::getenv("GLIMRA_IN_PLACE")) GTEST_SKIP() << "for the unpacked release only";
@@ -195,6 +239,7 @@ TEST(Package, UnpackedProgramCapturesIntoItsOwnFolderAndStoresBesideItself) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    SetProcessDPIAware();  // Glimra's windows and the screen as they are, at any DPI
     if (argc < 2) return std::fprintf(stderr, "usage: glimra_e2e <path of Glimra3.exe>\n"), 2;
     const std::string exe = argv[1];
     glimraExe = (exe[0] == '/' ? L"Z:" : L"") + std::wstring(exe.begin(), exe.end());  // unix paths lie on Z:

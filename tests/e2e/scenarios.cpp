@@ -13,6 +13,12 @@ static const std::string kMemo = "\x83\x81\x83\x82";  // "メモ" in code page 9
 
 static Box question(const std::wstring& text, int answer) { return {text, Icon::Question, {IDYES, IDNO}, answer}; }
 static Box information(const std::wstring& text) { return {text, Icon::Information}; }
+static bool trayIcon(HWND window, DWORD action) {  // on Glimra's notification icon, as the taskbar has it
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    return Shell_NotifyIconW(action, &icon);
+}
 
 TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     Glimra glimra;
@@ -24,11 +30,18 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     glimra.tick({IDC_ISTASK});
     glimra.close();
     EXPECT_FALSE(IsWindowVisible(glimra.main));
+    // A restarted taskbar has lost every icon and says so: Glimra's comes back while it is hidden.
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    EXPECT_TRUE(trayIcon(glimra.main, NIM_DELETE)) << "no icon";
+    glimra.send(taskbarCreated, 0, 0);
+    EXPECT_TRUE(trayIcon(glimra.main, NIM_MODIFY)) << "the icon was not added again";
     glimra.send(WM_USER + 10, 0, WM_RBUTTONDOWN);
     EXPECT_FALSE(IsWindowVisible(glimra.main)) << "only the left button brings the window back";
     EXPECT_EQ("", glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt")) << "stored";
     glimra.send(WM_USER + 10, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(glimra.main));
+    glimra.send(taskbarCreated, 0, 0);
+    EXPECT_FALSE(trayIcon(glimra.main, NIM_MODIFY)) << "an icon for a window that is shown";
 
     glimra.tick({IDC_ISTASK}, false);
     glimra.close({question(L"終了しますか？", IDYES)});
@@ -85,7 +98,16 @@ TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
     EXPECT_EQ(std::string(999, 'd') + kMemo, glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
 }
 
-TEST(Capture, WholeScreenAndAMinimisedWindowEqualIndependentGrabsOfTheScreen) {
+// The driver's second thread shows a minimized window, then answers nothing until woken.
+static DWORD WINAPI hangWindow(void* wake) {
+    HWND window = CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0);
+    ShowWindow(window, SW_MINIMIZE);
+    WaitForSingleObject(wake, INFINITE);
+    DestroyWindow(window);
+    return 0;
+}
+
+TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScreenShowsThem) {
     if (!underWine()) GTEST_SKIP() << "xwd and ImageMagick check the images";
     PatternWindow target(L"被写体", {1100, 700, 1201, 761}, false);  // odd width: rows need padding
     Glimra glimra({}, {L"image"});
@@ -107,12 +129,54 @@ TEST(Capture, WholeScreenAndAMinimisedWindowEqualIndependentGrabsOfTheScreen) {
     EXPECT_EQ(1, std::count(rows.begin(), rows.end(), L"被写体"));
     EXPECT_EQ(0, std::count(rows.begin(), rows.end(), L"Glimra Ver 3.00"));
     EXPECT_EQ(glimra.main, GetForegroundWindow());
-    EXPECT_EQ((Names{L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png", L"screen.xwd"}),
+    glimra.tick({IDC_JPEGPIC, IDC_PNGPIC}, false);
+    // Out of the top left corner: X may stack Glimra's window above the driver's at any time.
+    SetWindowPos(glimra.main, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    {
+        PatternWindow edge(L"端", {-37, -23, 64, 38}, true);  // off the top left corner, always on top
+        ASSERT_TRUE(edge.waitUntilOnScreen());
+        runUnix("xwd -root -silent -out " + unixPath(glimra.path(L"image\\edge.xwd")));
+        glimra.press(IDC_CAPTURE_WINDOW);
+        glimra.pick(L"端");
+        glimra.expect({});
+    }
+    Owned<HWND, decltype(&DestroyWindow)> big(
+        CreateWindowW(L"Static", L"最大化", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 90, 80, 300, 200, 0, 0, 0, 0), &DestroyWindow);
+    ShowWindow(big.get(), SW_MAXIMIZE);
+    const Handle wake = own(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const Handle sleeper = own(CreateThread(nullptr, 0, hangWindow, wake.get(), 0, nullptr));
+    HWND hung = nullptr;
+    EXPECT_TRUE(waitFor([&] { return IsIconic(hung = FindWindowW(L"Static", L"応答なし")); }));
+    RECT maximized = {}, minimized = {};
+    GetWindowRect(big.get(), &maximized);
+    for (const auto& [title, file] : {std::pair(L"最大化", L"image\\img4.bmp"), {L"応答なし", L"image\\img5.bmp"}}) {
+        glimra.press(IDC_CAPTURE_WINDOW);
+        glimra.pick(title);
+        EXPECT_TRUE(waitFor([&] { return fs::exists(glimra.path(file)); })) << "not taken: " << utf8(title);
+        EXPECT_TRUE(glimra.idle(1000)) << "Glimra hangs after taking " << utf8(title);
+    }
+    GetWindowRect(hung, &minimized);  // minimizing has long ended, and restoring waits for the thread
+    SetEvent(wake.get());
+    WaitForSingleObject(sleeper.get(), kBoundMs);
+    glimra.expect({});
+    EXPECT_TRUE(IsZoomed(big.get()));
+    auto sizeOf = [](const RECT& rect) {  // as biWidth and biHeight hold it
+        const int32_t size[] = {rect.right - rect.left, rect.bottom - rect.top};
+        return std::string(reinterpret_cast<const char*>(size), sizeof(size));
+    };
+    EXPECT_EQ(sizeOf(maximized) + sizeOf(minimized),
+              glimra.read(L"image\\img4.bmp").substr(18, 8) + glimra.read(L"image\\img5.bmp").substr(18, 8));
+    big.reset();  // uncovers the first window for the grab below
+    ASSERT_TRUE(target.waitUntilOnScreen());
+    EXPECT_EQ((Names{L"edge.xwd", L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png",
+                     L"img3.bmp", L"img4.bmp", L"img5.bmp", L"screen.xwd"}),
               namesIn(glimra.path(L"image")));
-    EXPECT_EQ("JPEG 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
-                                        " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && for"
-                                        " i in 1.bmp:screen.xwd 1.png:screen.xwd 2.bmp:window.bmp 2.png:window.bmp; do "
-                                        "compare -metric AE img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
+    EXPECT_EQ("JPEG 0 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
+                                        " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && "
+                                        "convert edge.xwd -crop 64x38+0+0 +repage -background black -gravity southeast "
+                                        "-extent 101x61 edge.bmp && for i in 1.bmp:screen.xwd 1.png:screen.xwd "
+                                        "2.bmp:window.bmp 2.png:window.bmp 3.bmp:edge.bmp; do compare -metric AE "
+                                        "img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
 }
 
 TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReportsFilesHeldAtTheEnd) {

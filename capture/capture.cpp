@@ -228,8 +228,9 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
     if (!bitmap || !pixels || !drawScreenAndCursor(memoryDC.get(), bitmap.get(), region)) {
         pixels = nullptr;
     }
-    // A chosen window closed before the capture can own no box: its notices would be lost.
-    ensureSaveFolder(IsWindow(window) ? window : mainWindow);
+    // Glimra's own window owns the notices: a box disables its owner, and disabling another
+    // program's window waits for that program, which may never answer.
+    ensureSaveFolder(mainWindow);
     if (Settings.NONESCS) {
         return;
     }

@@ -137,6 +137,7 @@ TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
     }
 }
 
+// The notices are owned by Glimra's window, never by the window being captured.
 TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) {
     const std::wstring gone = save / L"gone", image = exe.path + L"\\image\\";
     const struct { bool imageExists; std::vector<std::wstring> messages, files; } rows[] = {
@@ -151,7 +152,7 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         copyText(saveFolder, kPathCapacity, gone.c_str());
         Boxes boxes;
         captureAndStore(subject.get(), kFree);
-        boxes.expect(row.messages, IDI_INFORMATION, subject.get());
+        boxes.expect(row.messages, IDI_INFORMATION, mainWindow);
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
     }

@@ -253,8 +253,12 @@ static INT_PTR CALLBACK ignoreAll(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 TEST(Panel, FillsTheClientAreaAndShowsEveryLabelWholeInsideItsGroup) {
     Glimra glimra;
     ASSERT_TRUE(glimra.start());
-    const Owned<HDC, int (*)(HDC)> screen(GetDC(nullptr), [](HDC dc) { return ReleaseDC(nullptr, dc); });
-    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    Owned<HMODULE, decltype(&FreeLibrary)> exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
+    Owned<HWND, decltype(&DestroyWindow)> host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0), &DestroyWindow);
+    HWND copy = CreateDialogParamW(exe.get(), MAKEINTRESOURCEW(IDD_PANEL), host.get(), ignoreAll, 0);
+    const Owned<HDC, decltype(&DeleteDC)> measure(CreateCompatibleDC(nullptr), &DeleteDC);
+    SelectObject(measure.get(), HGDIOBJ(ask(copy, WM_GETFONT)));
+    const int dpi = GetDeviceCaps(measure.get(), LOGPIXELSY);
     const char* wanted = std::getenv("GLIMRA_DPI");
     ASSERT_EQ(wanted ? std::atoi(wanted) : dpi, dpi) << "the prefix's DPI was not set";
     auto place = [&](HWND control) {  // in the main window's client area
@@ -267,11 +271,6 @@ TEST(Panel, FillsTheClientAreaAndShowsEveryLabelWholeInsideItsGroup) {
     GetClientRect(glimra.main, &client);
     EXPECT_TRUE(EqualRect(&client, &panel)) << dpi << " DPI: client " << client.right << "x" << client.bottom
                                             << ", panel " << panel.right - panel.left << "x" << panel.bottom - panel.top;
-    Owned<HMODULE, decltype(&FreeLibrary)> exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
-    Owned<HWND, decltype(&DestroyWindow)> host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0), &DestroyWindow);
-    HWND copy = CreateDialogParamW(exe.get(), MAKEINTRESOURCEW(IDD_PANEL), host.get(), ignoreAll, 0);
-    const Owned<HDC, int (*)(HDC)> measure(GetDC(copy), [](HDC dc) { return ReleaseDC(nullptr, dc); });
-    SelectObject(measure.get(), HGDIOBJ(ask(copy, WM_GETFONT)));
     std::vector<RECT> groups;
     for (HWND control = 0; (control = FindWindowExW(glimra.panel, control, L"Button", 0));)
         if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) groups.push_back(place(control));

@@ -40,9 +40,6 @@ void bringForward(HWND window) {
 }
 
 bool findWindowArea(HWND window, RECT* area) {
-    if (!IsWindow(window)) {
-        return false;
-    }
     return findFrameBounds(window, area) || GetWindowRect(window, area);
 }
 

@@ -19,9 +19,12 @@ namespace {
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kTrayIconId = 0;
 
-constexpr int kMainWindowWidth = 620;  // pixels at 96 DPI
+// The size the window is created with, until the panel inside it gives the real one.
+constexpr int kMainWindowWidth = 620;
 constexpr int kMainWindowHeight = 400;
-constexpr int kBaseDpi = 96;
+
+// Set while the window is hidden with its icon in the notification area.
+bool hiddenInTray = false;
 
 void showLoadFailure(const wchar_t* fileName) {
     wchar_t text[kPathCapacity];
@@ -32,6 +35,7 @@ void showLoadFailure(const wchar_t* fileName) {
 void hideToTray(HWND window) {
     Shell_NotifyIconW(NIM_ADD, &trayIconData);
     ShowWindow(window, SW_HIDE);
+    hiddenInTray = true;
 }
 
 void closeMainWindow(HWND window) {
@@ -52,6 +56,19 @@ void restoreFromTray(LPARAM mouseMessage) {
     }
     ShowWindow(mainWindow, SW_SHOW);
     Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+    hiddenInTray = false;
+}
+
+// A restarted taskbar has forgotten every icon and announces itself with this message.
+UINT taskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+void addTrayIconAgain() {
+    if (hiddenInTray) {
+        Shell_NotifyIconW(NIM_ADD, &trayIconData);
+    }
 }
 
 void paintNothing(HWND window) {
@@ -79,30 +96,28 @@ void registerMainWindowClass(HINSTANCE instance) {
 
 namespace {
 
-// The window's fixed size is in 96-DPI pixels; on a scaled display it grows with the system DPI
-// so that the panel, whose dialog units follow the font, still fits.
-int scaleForDpi(int pixels) {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kBaseDpi;
-    if (screen) {
-        ReleaseDC(nullptr, screen);
-    }
-    if (dpi <= 0) {
-        dpi = kBaseDpi;
-    }
-    return MulDiv(pixels, dpi, kBaseDpi);
+// The panel is laid out in dialog units, which follow its font at every DPI: the client area is
+// made exactly its size, menu bar and frame added around it.
+void fitToPanel(HWND window, HWND panelWindow) {
+    RECT area = {};
+    GetWindowRect(panelWindow, &area);
+    OffsetRect(&area, -area.left, -area.top);
+    AdjustWindowRectEx(&area, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), TRUE,
+                       static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+    SetWindowPos(window, nullptr, 0, 0, area.right - area.left, area.bottom - area.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
 
 int createMainWindow(HINSTANCE instance, int showState) {
     mainWindow = CreateWindowExW(0, classNameText, titleText, WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, 0,
-                                 scaleForDpi(kMainWindowWidth), scaleForDpi(kMainWindowHeight), nullptr,
-                                 nullptr, instance, nullptr);
+                                 kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, nullptr);
     if (!mainWindow) {
         return 0;
     }
     panel = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PANEL), mainWindow, panelDialogProc, 0);
+    fitToPanel(mainWindow, panel);
 
     loadSettings();
     if (!loadSaveFolder()) {
@@ -174,6 +189,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         restoreFromTray(lParam);
         return 0;
     default:
+        if (message == taskbarCreatedMessage()) {
+            addTrayIconAgain();
+            return 0;
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -8,6 +8,7 @@
 #include "ids.h"
 #include "memo_file.h"
 #include "process_state.h"
+#include "screen_area.h"
 #include "settings.h"
 #include "ui.h"
 #include "window_picker.h"
@@ -71,8 +72,7 @@ void captureChosenWindow(HWND dialog) {
     if (!chosen) {
         return;
     }
-    ShowWindow(chosen, SW_RESTORE);
-    SetForegroundWindow(chosen);
+    bringForward(chosen);
     waitMilliseconds(kWindowCaptureWaitMs);
     refreshSettingsFromPanel();
     captureAndSave(chosen, L"mode:free");

@@ -12,6 +12,7 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "scoped.h"
+#include "screen_area.h"
 #include "settings.h"
 #include "text.h"
 #include "ui.h"
@@ -40,11 +41,13 @@ constexpr unsigned long long kMillisecondsPerSecond = 1000;
 
 // The bitmap leaves the memory DC before anyone reads it: GDI+ must not be handed a bitmap that is
 // selected into a DC, and the flush makes the pixel memory whole before the BMP writer reads it.
-void drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& region) {
+// False when the screen could not be copied.
+bool drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& region) {
     ScopedSelection selection(memoryDC, bitmap);
-    copyScreen(memoryDC, region);
+    const bool copied = copyScreen(memoryDC, region);
     drawCursor(memoryDC, region);
     GdiFlush();
+    return copied;
 }
 
 void showFolderMessage(HWND owner, const wchar_t* format, const wchar_t* folder) {
@@ -154,7 +157,7 @@ DWORD elapsedMilliseconds(clock_t start, clock_t now) {
 bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region) {
     RECT rect = {};
     if (modeTag && lstrcmpW(modeTag, kFreeModeTag) == 0) {
-        if (!GetWindowRect(window, &rect)) {
+        if (!findWindowArea(window, &rect)) {
             return false;
         }
         *region = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
@@ -179,13 +182,21 @@ HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels) {
     return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, pixels, nullptr, 0);
 }
 
-void copyScreen(HDC target, const CaptureRegion& region) {
+// A copy from off the screen fails or gives black as it pleases, so only the part on a screen is
+// copied, to its place in the image, and the rest is made black.
+bool copyScreen(HDC target, const CaptureRegion& region) {
+    const ScreenPart part = visiblePart(region, virtualScreen());
+    if ((part.width != region.width || part.height != region.height) &&
+        !PatBlt(target, 0, 0, region.width, region.height, BLACKNESS)) {
+        return false;
+    }
+    if (part.width == 0) {
+        return true;
+    }
     HWND desktop = GetDesktopWindow();
     ScopedWindowDC screen(desktop, GetWindowDC(desktop));
-    if (!screen) {
-        return;
-    }
-    BitBlt(target, 0, 0, region.width, region.height, screen.get(), region.left, region.top, SRCCOPY);
+    return screen && BitBlt(target, part.imageLeft, part.imageTop, part.width, part.height, screen.get(),
+                            part.screenLeft, part.screenTop, SRCCOPY);
 }
 
 // Drawn whenever there is a cursor handle, shown or not.
@@ -213,13 +224,13 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
     ScopedMemoryDC memoryDC(haveRegion ? CreateCompatibleDC(nullptr) : nullptr);
     void* pixels = nullptr;
     ScopedGdiObject bitmap(memoryDC ? createCaptureBitmap(region, &pixels) : nullptr);
-    if (bitmap && pixels) {
-        drawScreenAndCursor(memoryDC.get(), bitmap.get(), region);
-    } else {
+    // A failed copy is reported like a file that cannot be written, never saved as a black picture.
+    if (!bitmap || !pixels || !drawScreenAndCursor(memoryDC.get(), bitmap.get(), region)) {
         pixels = nullptr;
     }
-    // A chosen window closed before the capture can own no box: its notices would be lost.
-    ensureSaveFolder(IsWindow(window) ? window : mainWindow);
+    // Glimra's own window owns the notices: a box disables its owner, and disabling another
+    // program's window waits for that program, which may never answer.
+    ensureSaveFolder(mainWindow);
     if (Settings.NONESCS) {
         return;
     }

@@ -18,7 +18,8 @@ struct CaptureRegion {
 bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region);
 // A 24-bit bottom-up DIB section of the region's size, and its pixel memory.
 HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels);
-void copyScreen(HDC target, const CaptureRegion& region);
+// False when the screen could not be copied.
+bool copyScreen(HDC target, const CaptureRegion& region);
 void drawCursor(HDC target, const CaptureRegion& region);
 // Everything captureAndSave does between hiding and showing mainWindow, the wait excepted.
 void captureAndStore(HWND window, const wchar_t* modeTag);

@@ -74,6 +74,12 @@ struct IconTraits {
 };
 using ScopedIcon = Scoped<HICON, IconTraits>;
 
+struct ModuleTraits {
+    static HMODULE none() { return nullptr; }
+    static void free(HMODULE module) { FreeLibrary(module); }
+};
+using ScopedModule = Scoped<HMODULE, ModuleTraits>;
+
 // A device context obtained from a window (GetWindowDC/GetDC) goes back with ReleaseDC.
 class ScopedWindowDC {
 public:

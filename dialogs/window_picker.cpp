@@ -80,14 +80,14 @@ void handlePickerCommand(HWND dialog, int id) {
 
 }  // namespace
 
-// The window at the very top of the Z order is never examined; the walk stops once the table is
-// full, so the list never shows more than its rows.
+// The walk starts at the very top of the Z order, so an always-on-top window is listed too; it
+// stops once the table is full, so the list never shows more than its rows.
 int fillWindowList(HWND dialog) {
     ZeroMemory(windowTable, sizeof(windowTable));
     HWND list = GetDlgItem(dialog, IDC_WINDOW_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
 
-    HWND window = GetWindow(GetTopWindow(GetDesktopWindow()), GW_HWNDNEXT);
+    HWND window = GetTopWindow(GetDesktopWindow());
     int count = 0;
     for (; window && count < kWindowTableRows; window = GetWindow(window, GW_HWNDNEXT)) {
         wchar_t title[kWindowTitleCapacity] = {};

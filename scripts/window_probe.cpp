@@ -6,6 +6,7 @@
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
+    SetProcessDPIAware();  // the window's rectangle in pixels, at any DPI
     HWND window = nullptr;
     for (int attempt = 0; attempt < 100 && !window; ++attempt) {
         window = FindWindowW(L"GLIMRA3", nullptr);

@@ -202,9 +202,16 @@ public:
         SendMessageW(window, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_.get()));
     }
     ~PatternWindow() { DestroyWindow(window); }
-    bool waitUntilOnScreen() {
-        const Pixels pattern(bits_, bits_ + (rect_.right - rect_.left) * (rect_.bottom - rect_.top));
-        return waitFor([&] { return grab(rect_) == pattern || !InvalidateRect(window, nullptr, FALSE); });
+    bool waitUntilOnScreen() {  // the part on the screen shows the pattern
+        const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        RECT shown = {};
+        IntersectRect(&shown, &rect_, &screen);
+        Pixels pattern;
+        for (LONG y = shown.top - rect_.top, width = rect_.right - rect_.left; y < shown.bottom - rect_.top; ++y) {
+            const uint32_t* row = bits_ + y * width - rect_.left;
+            pattern.insert(pattern.end(), row + shown.left, row + shown.right);
+        }
+        return waitFor([&] { return grab(shown) == pattern || !InvalidateRect(window, nullptr, FALSE); });
     }
     HWND window;
     const RECT rect_;
@@ -326,6 +333,19 @@ public:
         if (process_) WaitForSingleObject(process_.get(), kBoundMs);
     }
 
+    // Idle once a message posted now is handled with no dialog about, shown or not: posted messages
+    // wait while a command runs or waits for a reply, not in a modal loop. The mark is the memo's
+    // modified flag, read by nothing in Glimra, asked for briefly so the driver's windows paint.
+    bool idle(DWORD bound = kBoundMs) const {
+        HWND memo = GetDlgItem(panel, IDC_MEMO);
+        DWORD_PTR before = 0, now = 0;
+        auto flag = [&](DWORD_PTR& into) { return SendMessageTimeoutW(memo, EM_GETMODIFY, 0, 0, 0, 50, &into); };
+        waitFor([&] { return !IsWindow(memo) || flag(before); });
+        PostMessageW(memo, EM_SETMODIFY, !before, 0);
+        const bool handled = waitFor([&] { return !IsWindow(memo) || (flag(now) && now != before); }, bound);
+        return handled && !openWindow(false, true);
+    }
+
     const std::wstring folder;  // with a trailing backslash
     HWND main = nullptr, panel = nullptr;
     DWORD processId = 0;
@@ -345,17 +365,6 @@ private:
         HWND box = openWindow(true);
         EXPECT_FALSE(box) << "unexpected box: " << utf8(windowText(GetDlgItem(box, 0xFFFF)));
         return !box || (answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK), false);
-    }
-    // Idle once a message posted now is handled with no dialog about, shown or not: posted messages
-    // wait while a command runs or waits for a reply, not in a modal loop. The mark is the memo's
-    // modified flag, read by nothing in Glimra, asked for briefly so the driver's windows paint.
-    bool idle() const {
-        HWND memo = GetDlgItem(panel, IDC_MEMO);
-        DWORD_PTR before = 0, now = 0;
-        auto flag = [&](DWORD_PTR& into) { return SendMessageTimeoutW(memo, EM_GETMODIFY, 0, 0, 0, 50, &into); };
-        waitFor([&] { return !IsWindow(memo) || flag(before); });
-        PostMessageW(memo, EM_SETMODIFY, !before, 0);
-        return waitFor([&] { return !IsWindow(memo) || (flag(now) && now != before); }) && !openWindow(false, true);
     }
     bool scratch_;
     std::error_code ignored_;

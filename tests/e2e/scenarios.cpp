@@ -13,6 +13,12 @@ static const std::string kMemo = "\x83\x81\x83\x82";  // "メモ" in code page 9
 
 static Box question(const std::wstring& text, int answer) { return {text, Icon::Question, {IDYES, IDNO}, answer}; }
 static Box information(const std::wstring& text) { return {text, Icon::Information}; }
+static bool trayIcon(HWND window, DWORD action) {  // on Glimra's notification icon, as the taskbar has it
+    NOTIFYICONDATAW icon = {};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    return Shell_NotifyIconW(action, &icon);
+}
 
 TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     Glimra glimra;
@@ -24,11 +30,18 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     glimra.tick({IDC_ISTASK});
     glimra.close();
     EXPECT_FALSE(IsWindowVisible(glimra.main));
+    // A restarted taskbar has lost every icon and says so: Glimra's comes back while it is hidden.
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    EXPECT_TRUE(trayIcon(glimra.main, NIM_DELETE)) << "no icon";
+    glimra.send(taskbarCreated, 0, 0);
+    EXPECT_TRUE(trayIcon(glimra.main, NIM_MODIFY)) << "the icon was not added again";
     glimra.send(WM_USER + 10, 0, WM_RBUTTONDOWN);
     EXPECT_FALSE(IsWindowVisible(glimra.main)) << "only the left button brings the window back";
     EXPECT_EQ("", glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt")) << "stored";
     glimra.send(WM_USER + 10, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(glimra.main));
+    glimra.send(taskbarCreated, 0, 0);
+    EXPECT_FALSE(trayIcon(glimra.main, NIM_MODIFY)) << "an icon for a window that is shown";
 
     glimra.tick({IDC_ISTASK}, false);
     glimra.close({question(L"終了しますか？", IDYES)});
@@ -85,7 +98,16 @@ TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
     EXPECT_EQ(std::string(999, 'd') + kMemo, glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
 }
 
-TEST(Capture, WholeScreenAndAMinimisedWindowEqualIndependentGrabsOfTheScreen) {
+// The driver's second thread shows a minimized window, then answers nothing until woken.
+static DWORD WINAPI hangWindow(void* wake) {
+    HWND window = CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0);
+    ShowWindow(window, SW_MINIMIZE);
+    WaitForSingleObject(wake, INFINITE);
+    DestroyWindow(window);
+    return 0;
+}
+
+TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScreenShowsThem) {
     if (!underWine()) GTEST_SKIP() << "xwd and ImageMagick check the images";
     PatternWindow target(L"被写体", {1100, 700, 1201, 761}, false);  // odd width: rows need padding
     Glimra glimra({}, {L"image"});
@@ -107,12 +129,54 @@ TEST(Capture, WholeScreenAndAMinimisedWindowEqualIndependentGrabsOfTheScreen) {
     EXPECT_EQ(1, std::count(rows.begin(), rows.end(), L"被写体"));
     EXPECT_EQ(0, std::count(rows.begin(), rows.end(), L"Glimra Ver 3.00"));
     EXPECT_EQ(glimra.main, GetForegroundWindow());
-    EXPECT_EQ((Names{L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png", L"screen.xwd"}),
+    glimra.tick({IDC_JPEGPIC, IDC_PNGPIC}, false);
+    // Out of the top left corner: X may stack Glimra's window above the driver's at any time.
+    SetWindowPos(glimra.main, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    {
+        PatternWindow edge(L"端", {-37, -23, 64, 38}, true);  // off the top left corner, always on top
+        ASSERT_TRUE(edge.waitUntilOnScreen());
+        runUnix("xwd -root -silent -out " + unixPath(glimra.path(L"image\\edge.xwd")));
+        glimra.press(IDC_CAPTURE_WINDOW);
+        glimra.pick(L"端");
+        glimra.expect({});
+    }
+    Owned<HWND, decltype(&DestroyWindow)> big(
+        CreateWindowW(L"Static", L"最大化", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 90, 80, 300, 200, 0, 0, 0, 0), &DestroyWindow);
+    ShowWindow(big.get(), SW_MAXIMIZE);
+    const Handle wake = own(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const Handle sleeper = own(CreateThread(nullptr, 0, hangWindow, wake.get(), 0, nullptr));
+    HWND hung = nullptr;
+    EXPECT_TRUE(waitFor([&] { return IsIconic(hung = FindWindowW(L"Static", L"応答なし")); }));
+    RECT maximized = {}, minimized = {};
+    GetWindowRect(big.get(), &maximized);
+    for (const auto& [title, file] : {std::pair(L"最大化", L"image\\img4.bmp"), {L"応答なし", L"image\\img5.bmp"}}) {
+        glimra.press(IDC_CAPTURE_WINDOW);
+        glimra.pick(title);
+        EXPECT_TRUE(waitFor([&] { return fs::exists(glimra.path(file)); })) << "not taken: " << utf8(title);
+        EXPECT_TRUE(glimra.idle(1000)) << "Glimra hangs after taking " << utf8(title);
+    }
+    GetWindowRect(hung, &minimized);  // minimizing has long ended, and restoring waits for the thread
+    SetEvent(wake.get());
+    WaitForSingleObject(sleeper.get(), kBoundMs);
+    glimra.expect({});
+    EXPECT_TRUE(IsZoomed(big.get()));
+    auto sizeOf = [](const RECT& rect) {  // as biWidth and biHeight hold it
+        const int32_t size[] = {rect.right - rect.left, rect.bottom - rect.top};
+        return std::string(reinterpret_cast<const char*>(size), sizeof(size));
+    };
+    EXPECT_EQ(sizeOf(maximized) + sizeOf(minimized),
+              glimra.read(L"image\\img4.bmp").substr(18, 8) + glimra.read(L"image\\img5.bmp").substr(18, 8));
+    big.reset();  // uncovers the first window for the grab below
+    ASSERT_TRUE(target.waitUntilOnScreen());
+    EXPECT_EQ((Names{L"edge.xwd", L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png",
+                     L"img3.bmp", L"img4.bmp", L"img5.bmp", L"screen.xwd"}),
               namesIn(glimra.path(L"image")));
-    EXPECT_EQ("JPEG 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
-                                        " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && for"
-                                        " i in 1.bmp:screen.xwd 1.png:screen.xwd 2.bmp:window.bmp 2.png:window.bmp; do "
-                                        "compare -metric AE img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
+    EXPECT_EQ("JPEG 0 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
+                                        " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && "
+                                        "convert edge.xwd -crop 64x38+0+0 +repage -background black -gravity southeast "
+                                        "-extent 101x61 edge.bmp && for i in 1.bmp:screen.xwd 1.png:screen.xwd "
+                                        "2.bmp:window.bmp 2.png:window.bmp 3.bmp:edge.bmp; do compare -metric AE "
+                                        "img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
 }
 
 TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReportsFilesHeldAtTheEnd) {
@@ -187,6 +251,49 @@ TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
     EXPECT_EQ(utf16le(glimra.path(L"chosen")), glimra.read(L"dirInfo.dat"));
 }
 
+static INT_PTR CALLBACK ignoreAll(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// At the prefix's DPI; dpi_test.sh runs it again at 120, 144 and 192. Each text is measured with
+// the panel's own font, taken from a copy of the panel that the driver makes from Glimra3.exe.
+TEST(Panel, FillsTheClientAreaAndShowsEveryLabelWholeInsideItsGroup) {
+    Glimra glimra;
+    ASSERT_TRUE(glimra.start());
+    Owned<HMODULE, decltype(&FreeLibrary)> exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
+    Owned<HWND, decltype(&DestroyWindow)> host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0), &DestroyWindow);
+    HWND copy = CreateDialogParamW(exe.get(), MAKEINTRESOURCEW(IDD_PANEL), host.get(), ignoreAll, 0);
+    const Owned<HDC, decltype(&DeleteDC)> measure(CreateCompatibleDC(nullptr), &DeleteDC);
+    SelectObject(measure.get(), HGDIOBJ(ask(copy, WM_GETFONT)));
+    const int dpi = GetDeviceCaps(measure.get(), LOGPIXELSY);
+    const char* wanted = std::getenv("GLIMRA_DPI");
+    ASSERT_EQ(wanted ? std::atoi(wanted) : dpi, dpi) << "the prefix's DPI was not set";
+    auto place = [&](HWND control) {  // in the main window's client area
+        RECT rect = {};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, glimra.main, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    RECT client = {}, panel = place(glimra.panel);
+    GetClientRect(glimra.main, &client);
+    EXPECT_TRUE(EqualRect(&client, &panel)) << dpi << " DPI: client " << client.right << "x" << client.bottom
+                                            << ", panel " << panel.right - panel.left << "x" << panel.bottom - panel.top;
+    std::vector<RECT> groups;
+    for (HWND control = 0; (control = FindWindowExW(glimra.panel, control, L"Button", 0));)
+        if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX) groups.push_back(place(control));
+    for (HWND control = 0; (control = FindWindowExW(glimra.panel, control, L"Button", 0));) {
+        const std::wstring text = windowText(control);
+        const bool checkBox = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        RECT rect = place(control), inside = {};
+        SIZE size = {};
+        GetTextExtentPoint32W(measure.get(), text.c_str(), int(text.size()), &size);
+        // Room for the check mark and its gap as themed Windows draws them, or for a frame each side.
+        const int room = rect.right - rect.left - MulDiv(checkBox ? 19 : 20, dpi, 96);
+        EXPECT_LE(size.cx, room) << utf8(text) << " at " << dpi << " DPI";
+        EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const RECT& group) {
+            return IntersectRect(&inside, &rect, checkBox ? &group : &client) && EqualRect(&inside, &rect);
+        })) << utf8(text) << " sticks out at " << dpi << " DPI";
+    }
+}
+
 // Run by package_test.sh on the unpacked release, where the program lies.
 TEST(Package, UnpackedProgramCapturesIntoItsOwnFolderAndStoresBesideItself) {
     if (!std::getenv("GLIMRA_IN_PLACE")) GTEST_SKIP() << "for the unpacked release only";
@@ -200,6 +307,7 @@ TEST(Package, UnpackedProgramCapturesIntoItsOwnFolderAndStoresBesideItself) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    SetProcessDPIAware();  // Glimra's windows and the screen as they are, at any DPI
     if (argc < 2) return std::fprintf(stderr, "usage: glimra_e2e <path of Glimra3.exe>\n"), 2;
     const std::string exe = argv[1];
     glimraExe = (exe[0] == '/' ? L"Z:" : L"") + std::wstring(exe.begin(), exe.end());  // unix paths lie on Z:

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "screen_area.h"
 #include "support.h"
 
 namespace {
@@ -136,6 +137,7 @@ TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
     }
 }
 
+// The notices are owned by Glimra's window, never by the window being captured.
 TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) {
     const std::wstring gone = save / L"gone", image = exe.path + L"\\image\\";
     const struct { bool imageExists; std::vector<std::wstring> messages, files; } rows[] = {
@@ -155,7 +157,7 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         copyText(saveFolder, kPathCapacity, gone.c_str());
         Boxes boxes;
         captureAndStore(subject.get(), kFree);
-        boxes.expect(row.messages, IDI_INFORMATION, subject.get());
+        boxes.expect(row.messages, IDI_INFORMATION, mainWindow);
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
         EXPECT_EQ(1, storeSaveFolder());
@@ -210,6 +212,66 @@ TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {
     EXPECT_LE(last[3], first[3] + 256);
     EXPECT_EQ(first, (std::vector<unsigned long>{last[0], last[1], last[2], first[3]}));
     EXPECT_EQ(600u, namesIn(save.path).size());
+}
+
+// A primary screen of 1280x800, and one with a second screen left of and above it.
+TEST(ScreenArea, OnlyThePartOfARegionOnTheScreenIsCopiedToItsPlaceInTheImage) {
+    const RECT primary = {0, 0, 1280, 800}, twoScreens = {-1920, -200, 1280, 1024};
+    const struct { const char* name; RECT screen; CaptureRegion region; ScreenPart part; } rows[] = {
+        {"inside", primary, {100, 50, 200, 100}, {100, 50, 0, 0, 200, 100}},
+        {"off the left", primary, {-37, 20, 101, 61}, {0, 20, 37, 0, 64, 61}},
+        {"off the top", primary, {20, -23, 101, 61}, {20, 0, 0, 23, 101, 38}},
+        {"off the right", primary, {1250, 20, 101, 61}, {1250, 20, 0, 0, 30, 61}},
+        {"off the bottom", primary, {20, 780, 101, 61}, {20, 780, 0, 0, 101, 20}},
+        {"off the top left", primary, {-37, -23, 101, 61}, {0, 0, 37, 23, 64, 38}},
+        {"around the screen", primary, {-10, -5, 1300, 820}, {0, 0, 10, 5, 1280, 800}},
+        {"fully off", primary, {-200, -100, 101, 61}, {0, 0, 0, 0, 0, 0}},
+        {"touching the edge", primary, {1280, 0, 50, 50}, {0, 0, 0, 0, 0, 0}},
+        {"on the second screen", twoScreens, {-1500, -150, 400, 300}, {-1500, -150, 0, 0, 400, 300}},
+        {"off the second screen", twoScreens, {-1950, -250, 101, 61}, {-1920, -200, 30, 50, 71, 11}}};
+    for (const auto& row : rows) {
+        const ScreenPart part = visiblePart(row.region, row.screen);
+        EXPECT_EQ((std::vector<int>{row.part.screenLeft, row.part.screenTop, row.part.imageLeft, row.part.imageTop,
+                                    row.part.width, row.part.height}),
+                  (std::vector<int>{part.screenLeft, part.screenTop, part.imageLeft, part.imageTop, part.width,
+                                    part.height})) << row.name;
+    }
+    EXPECT_FALSE(copyScreen(nullptr, {0, 0, 10, 10})) << "a failed copy counts as done";
+}
+
+// Wine reports no frame bounds, so there a framed window's area is its whole rectangle; Windows
+// reports the frame inside its invisible borders.
+TEST(ScreenArea, WindowAreaIsTheWholeRectangleWhereNoFrameIsReportedAndNoneForAWindowGone) {
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
+    OwnedWindow popup(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 40, 50, 60, 0, 0, 0, 0));
+    OwnedWindow framed(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 200, 150, 0, 0, 0, 0));
+    HWND gone = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0);
+    DestroyWindow(gone);
+    const struct { HWND window; bool found; RECT area; } rows[] = {
+        {popup.get(), true, {30, 40, 80, 100}}, {framed.get(), true, {100, 80, 300, 230}}, {gone, false, {}}};
+    for (const auto& row : rows) {
+        if (row.window == framed.get() && !wine) continue;
+        RECT area = {};
+        EXPECT_EQ(row.found, findWindowArea(row.window, &area)) << &row - rows;
+        EXPECT_TRUE(!row.found || EqualRect(&row.area, &area)) << area.left << "," << area.top << " " << &row - rows;
+    }
+}
+
+TEST(ScreenArea, ChosenWindowIsRestoredOnlyWhenMinimizedAndComesToTheFront) {
+    const struct { int shown; bool iconic, zoomed; } rows[] = {
+        {SW_MINIMIZE, false, false}, {SW_MAXIMIZE, false, true}, {SW_SHOWNORMAL, false, false}};
+    for (const auto& row : rows) {
+        OwnedWindow other(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
+        OwnedWindow chosen(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 10, 10, 200, 150, 0, 0, 0, 0));
+        ShowWindow(chosen.get(), row.shown);
+        SetForegroundWindow(other.get());
+        bringForward(chosen.get());
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        EXPECT_EQ((std::vector<bool>{row.iconic, row.zoomed, true}),
+                  (std::vector<bool>{IsIconic(chosen.get()) != 0, IsZoomed(chosen.get()) != 0,
+                                     GetForegroundWindow() == chosen.get()})) << row.shown;
+    }
 }
 
 // fault_drives.sh mounts a full and a read-only file system as drives and names them here. The

@@ -45,8 +45,8 @@ TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumbe
     }
 }
 
-// The window at the very top is never examined, so one of ours that is not listed is put there.
-TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderAndNoOthers) {
+// An always-on-top window of ours stands at the very top of the Z order.
+TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderFromTheTopAndNoOthers) {
     const OwnedWindow ours[] = {
         window(L"GlimraTest", L"Second"), window(L"GlimraTest", L"Hidden", 0), window(L"GlimraTest", L""),
         window(L"GlimraTest", L"スタート"), window(L"GlimraTest", L"取得可能なプロセス"),
@@ -68,7 +68,7 @@ TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderAndNoOthers) {
         }
     }
     EXPECT_EQ(row, SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETCOUNT, 0, 0));
-    EXPECT_EQ((std::vector<std::wstring>{L"First", L"Second"}), ourRows);
+    EXPECT_EQ((std::vector<std::wstring>{L"Top", L"First", L"Second"}), ourRows);
 }
 
 // A box whose stored value was neither 0 nor 1 may stand indeterminate: it still counts as ticked.

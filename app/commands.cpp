@@ -165,7 +165,7 @@ void showVersion(HWND window) {
 LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDM_QUIT:
-        saveStateAndClose(window);
+        requestEnding(window, Ending::Quit);
         return 0;
     case IDM_CHANGE_FOLDER:
         changeSaveFolder(window);

@@ -7,8 +7,12 @@
 #include "scoped.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
-    ScopedGdiplus gdiplus;
     startProcess(instance);
+    ScopedHandle claim;
+    if (!claimExecutableFile(&claim)) {
+        return 0;
+    }
+    ScopedGdiplus gdiplus;
     registerMainWindowClass(instance);
     if (!createMainWindow(instance, showState)) {
         return 0;

@@ -23,19 +23,28 @@ constexpr UINT kTrayIconId = 0;
 constexpr int kMainWindowWidth = 620;
 constexpr int kMainWindowHeight = 400;
 
-// Set while the window is hidden with its icon in the notification area.
-bool hiddenInTray = false;
-
 void showLoadFailure(const wchar_t* fileName) {
     wchar_t text[kPathCapacity];
     formatText(text, kPathCapacity, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
     showMessage(mainWindow, text, MB_ICONERROR);
 }
 
+// Between a close with 1016 ticked and the window's return from the notification area.
+bool hiddenInTray;
+
+// The way out asked for while a capture ran, carried out once it has finished.
+Ending deferredEnding = Ending::None;
+
 void hideToTray(HWND window) {
     Shell_NotifyIconW(NIM_ADD, &trayIconData);
     ShowWindow(window, SW_HIDE);
     hiddenInTray = true;
+}
+
+void showFromTray() {
+    ShowWindow(mainWindow, SW_SHOW);
+    Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+    hiddenInTray = false;
 }
 
 void closeMainWindow(HWND window) {
@@ -50,13 +59,72 @@ void closeMainWindow(HWND window) {
     saveStateAndClose(window);
 }
 
+// What every way out stores. A failure is told unless the session is ending: no one is there to
+// read a box then, and a box would only hold up the end of the session.
+void storeState(HWND window, bool tellFailures) {
+    auto tell = [&](const wchar_t* text) {
+        if (tellFailures) {
+            showMessage(window, text, MB_ICONERROR);
+        }
+    };
+    if (isChecked(panel, IDC_SAVEINI)) {
+        refreshSettingsFromPanel();
+        if (!saveSettings()) {
+            tell(L"ファイルの書き込みに失敗しました。");
+        }
+    }
+    if (!storeSaveFolder()) {
+        tell(L"ファイルの書き込みに失敗しました。");
+    }
+    // The box as it stands decides: the record may still hold its state from start-up.
+    if (isChecked(panel, IDC_ASMEMO)) {
+        takeMemoFromPanel();
+        // A memo the file already holds is left as it is on disk, whatever its encoding.
+        if (!memoUnchangedSinceStored() && !storeMemo()) {
+            tell(L"メモの保存に失敗しました。");
+        }
+    }
+}
+
+void closeQuietly(HWND window) {
+    storeState(window, false);
+    DestroyWindow(window);
+    PostQuitMessage(0);
+}
+
+void carryOut(HWND window, Ending ending) {
+    switch (ending) {
+    case Ending::Close:
+        closeMainWindow(window);
+        return;
+    case Ending::Quit:
+        saveStateAndClose(window);
+        return;
+    case Ending::SessionEnd:
+        closeQuietly(window);
+        return;
+    case Ending::None:
+        return;
+    }
+}
+
+// The process may be ended as soon as this message returns: a capture still running is not
+// waited for, what is there now is stored, and again with the capture once it has finished.
+void endSession(HWND window, WPARAM ending) {
+    if (!ending) {
+        return;
+    }
+    if (captureRunning()) {
+        storeState(window, false);
+    }
+    requestEnding(window, Ending::SessionEnd);
+}
+
 void restoreFromTray(LPARAM mouseMessage) {
     if (mouseMessage != WM_LBUTTONDOWN) {
         return;
     }
-    ShowWindow(mainWindow, SW_SHOW);
-    Shell_NotifyIconW(NIM_DELETE, &trayIconData);
-    hiddenInTray = false;
+    showFromTray();
 }
 
 // A restarted taskbar has forgotten every icon and announces itself with this message.
@@ -69,6 +137,32 @@ void addTrayIconAgain() {
     if (hiddenInTray) {
         Shell_NotifyIconW(NIM_ADD, &trayIconData);
     }
+}
+
+// A second start of this executable file: the running window comes back and to the front, or the
+// box it is showing does.
+LRESULT comeForward(HWND window) {
+    if (hiddenInTray) {
+        showFromTray();
+    } else if (IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+    }
+    SetForegroundWindow(GetLastActivePopup(window));
+    return TRUE;
+}
+
+// The window has a fixed size and no maximize box, so a maximize request (a shortcut set to run
+// maximized, start /max) leaves it at its own size; the panel fills whatever client area it has.
+void fitPanel(HWND window, WPARAM sizeKind) {
+    if (sizeKind == SIZE_MAXIMIZED) {
+        ShowWindow(window, SW_RESTORE);
+        return;
+    }
+    RECT client = {};
+    if (sizeKind == SIZE_MINIMIZED || !panel || !GetClientRect(window, &client)) {
+        return;
+    }
+    MoveWindow(panel, 0, 0, client.right, client.bottom, TRUE);
 }
 
 void paintNothing(HWND window) {
@@ -131,9 +225,14 @@ int createMainWindow(HINSTANCE instance, int showState) {
     }
     takeMemoFromPanel();
     rememberMemoAsStored();
+    // Set here, not when the panel is first shown: a window started minimized or maximized shows
+    // its panel without telling it.
+    showSettingsInPanel();
 
+    fitPanel(mainWindow, SIZE_RESTORED);
     ShowWindow(mainWindow, showState);
-    ShowWindow(panel, showState);
+    // The panel is a child: the start's show state belongs to the main window alone.
+    ShowWindow(panel, SW_SHOW);
     UpdateWindow(mainWindow);
     UpdateWindow(panel);
     return 1;
@@ -151,22 +250,26 @@ void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* ti
 }
 
 void saveStateAndClose(HWND window) {
-    if (isChecked(panel, IDC_SAVEINI)) {
-        refreshSettingsFromPanel();
-        saveSettings();
-    }
-    if (!storeSaveFolder()) {
-        showMessage(window, L"ファイルの書き込みに失敗しました。", MB_ICONERROR);
-    }
-    if (Settings.ASMEMO) {
-        takeMemoFromPanel();
-        // A memo the file already holds is left as it is on disk, whatever its encoding.
-        if (!memoUnchangedSinceStored() && !storeMemo()) {
-            showMessage(window, L"メモの保存に失敗しました。", MB_ICONERROR);
-        }
-    }
+    storeState(window, true);
     DestroyWindow(window);
     PostQuitMessage(0);
+}
+
+void requestEnding(HWND window, Ending ending) {
+    if (captureRunning()) {
+        deferredEnding = ending > deferredEnding ? ending : deferredEnding;
+        return;
+    }
+    carryOut(window, ending);
+}
+
+void carryOutDeferredEnding() {
+    Ending ending = deferredEnding;
+    deferredEnding = Ending::None;
+    // The automatic end after the capture may have closed the window already.
+    if (IsWindow(mainWindow)) {
+        carryOut(mainWindow, ending);
+    }
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,7 +281,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         paintNothing(window);
         return 0;
     case WM_CLOSE:
-        closeMainWindow(window);
+        requestEnding(window, Ending::Close);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        endSession(window, wParam);
+        return 0;
+    case WM_SIZE:
+        fitPanel(window, wParam);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -192,6 +303,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (message == taskbarCreatedMessage()) {
             addTrayIconAgain();
             return 0;
+        }
+        if (isSecondStartMessage(message)) {
+            return comeForward(window);
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -37,18 +37,9 @@ const CheckBoxSetting kCheckBoxSettings[] = {
 // The memo edit's own procedure, held only while memoEditProc stands in for it (memo focused).
 WNDPROC previousMemoEditProc;
 
-void showSettingsInPanel() {
-    for (const CheckBoxSetting& box : kCheckBoxSettings) {
-        setChecked(panel, box.controlId, Settings.*box.field);
-    }
-}
-
-void showPanel(HWND dialog) {
-    EnableWindow(GetDlgItem(dialog, IDC_TRIMING), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_ALTER), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDC_POPWINDOW), FALSE);
-    showSettingsInPanel();
-}
+// A capture's picker and boxes run message loops of their own: a capture command arriving there
+// is ignored, and a close waits for the capture to finish.
+bool capturing;
 
 // The automatic end stores the state first, as every other ending does: otherwise the next run
 // numbers from the old counter and writes over this run's images.
@@ -97,13 +88,30 @@ void appendTabAtEnd(HWND edit) {
     SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\t"));
 }
 
+void runCapture(HWND dialog, WORD command) {
+    if (capturing) {
+        return;
+    }
+    capturing = true;
+    if (command == IDC_CAPTURE_SCREEN) {
+        captureScreen();
+    } else {
+        captureChosenWindow(dialog);
+    }
+    capturing = false;
+    carryOutDeferredEnding();
+}
+
+// The memo edit holds all that memo.txt may: the memo's capacity but its terminator.
+void limitMemo(HWND dialog) {
+    SendDlgItemMessageW(dialog, IDC_MEMO, EM_SETLIMITTEXT, kMemoCapacity - 1, 0);
+}
+
 void handlePanelCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDC_CAPTURE_SCREEN:
-        captureScreen();
-        return;
     case IDC_CAPTURE_WINDOW:
-        captureChosenWindow(dialog);
+        runCapture(dialog, LOWORD(wParam));
         return;
     case IDC_MEMO:
         trackMemoFocus(dialog, HIWORD(wParam));
@@ -122,6 +130,19 @@ void refreshSettingsFromPanel() {
     }
 }
 
+void showSettingsInPanel() {
+    EnableWindow(GetDlgItem(panel, IDC_TRIMING), FALSE);
+    EnableWindow(GetDlgItem(panel, IDC_ALTER), FALSE);
+    EnableWindow(GetDlgItem(panel, IDC_POPWINDOW), FALSE);
+    for (const CheckBoxSetting& box : kCheckBoxSettings) {
+        setChecked(panel, box.controlId, Settings.*box.field);
+    }
+}
+
+bool captureRunning() {
+    return capturing;
+}
+
 void takeMemoFromPanel() {
     wmemset(memoText, L'\0', kMemoCapacity);
     GetWindowTextW(GetDlgItem(panel, IDC_MEMO), memoText, kMemoCapacity);
@@ -130,11 +151,9 @@ void takeMemoFromPanel() {
 INT_PTR CALLBACK panelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        // The settings are loaded after the panel exists; the boxes are set when it is shown.
+        // The settings are loaded after the panel exists: start-up sets the boxes.
+        limitMemo(dialog);
         return TRUE;
-    case WM_SHOWWINDOW:
-        showPanel(dialog);
-        return FALSE;
     case WM_COMMAND:
         handlePanelCommand(dialog, wParam, lParam);
         return FALSE;

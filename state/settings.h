@@ -28,7 +28,8 @@ extern SettingsRecord Settings;
 
 // Every field from the file, or its default; sequenceCounter from PICNUM.
 void loadSettings();
-// PICNUM from sequenceCounter, then all seventeen keys, each written in full.
-void saveSettings();
+// PICNUM from sequenceCounter, then all seventeen keys, each written in full; 1 when every key
+// reached the file, 0 when any write failed (the file held by another program, a read-only folder).
+int saveSettings();
 
 #endif

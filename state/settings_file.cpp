@@ -56,15 +56,20 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM;
 }
 
-void saveSettings() {
+// Every key is tried even after a failure, so as much as can be kept is kept.
+int saveSettings() {
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
-        return;
+        return 0;
     }
+    int written = 1;
     for (const StoredKey& stored : kStoredKeys) {
         wchar_t value[kSettingValueCapacity];
         formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-        WritePrivateProfileStringW(stored.section, stored.key, value, path);
+        if (!WritePrivateProfileStringW(stored.section, stored.key, value, path)) {
+            written = 0;
+        }
     }
+    return written;
 }

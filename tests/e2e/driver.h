@@ -44,9 +44,11 @@ inline std::wstring scratchName() {
     static int count = 0;
     return fs::temp_directory_path() / ("e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
 }
-inline Handle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr) {
+inline Handle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    startup.dwFlags = show < 0 ? 0 : STARTF_USESHOWWINDOW;  // as a shortcut's "Run:" or start /min, /max give
+    startup.wShowWindow = WORD(show);
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return own(0);
     CloseHandle(info.hThread);
@@ -236,10 +238,10 @@ public:
     }
     std::wstring path(const std::wstring& name) const { return folder + name; }
     std::string read(const std::wstring& name) const { return readFile(path(name)); }
-    bool start(const std::vector<Box>& startBoxes = {}) {  // the boxes come before the window
+    bool start(const std::vector<Box>& startBoxes = {}, int show = -1) {  // the boxes come before the window
         kill();
         main = panel = nullptr;
-        process_ = launch(L"\"" + path(L"Glimra3.exe") + L"\"", folder.c_str(), &processId);
+        process_ = launch(L"\"" + path(L"Glimra3.exe") + L"\"", folder.c_str(), &processId, show);
         expect(startBoxes);
         waitFor([&] {
             const std::vector<HWND> mains = windowsOf(processId, L"GLIMRA3");

@@ -43,6 +43,21 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     glimra.send(taskbarCreated, 0, 0);
     EXPECT_FALSE(trayIcon(glimra.main, NIM_MODIFY)) << "an icon for a window that is shown";
 
+    // A second start of this file, however spelt, brings the window back from the tray or the
+    // taskbar and ends; a copy in another folder runs beside it.
+    std::wstring spelt = glimra.path(L"Glimra3.exe");
+    CharUpperW(&spelt[0]);
+    for (bool tray : {true, false}) {
+        tray ? glimra.close() : void(ShowWindow(glimra.main, SW_MINIMIZE));
+        Handle second = launch(L"\"" + spelt + L"\"", nullptr);
+        DWORD code = 1;
+        EXPECT_TRUE(WaitForSingleObject(second.get(), kBoundMs) == WAIT_OBJECT_0 &&
+                    GetExitCodeProcess(second.get(), &code) && code == 0);
+        TerminateProcess(second.get(), 1);  // a second copy left running would hold the folder
+        EXPECT_TRUE(IsWindowVisible(glimra.main) && !IsIconic(glimra.main)) << (tray ? "in the tray" : "minimized");
+    }
+    EXPECT_TRUE(Glimra().start() && glimra.running());
+
     glimra.tick({IDC_ISTASK}, false);
     glimra.close({question(L"終了しますか？", IDYES)});
     EXPECT_EQ(0u, glimra.exitCode());
@@ -72,19 +87,69 @@ TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownAndWrittenBack) {
 }
 
 TEST(SaveSettingsOff, QuitKeepsTheSettingsFileTheNextStartNumbersFromItAndEndsItselfWithItsCounterStored) {
-    const std::string settings = "[HISTORY]\r\nPICNUM=5\r\n[SETTING]\r\nISTASK=1\r\n";
+    const std::string settings = "[HISTORY]\r\nPICNUM=5\r\n[SETTING]\r\nISTASK=1\r\nASMEMO=0\r\n";
     Glimra glimra({{L"glimra.ini", settings}}, {L"image"});
     ASSERT_TRUE(glimra.start());
     glimra.tick({IDC_SAVEINI}, false);
     glimra.capture();
+    glimra.tick({IDC_ASMEMO});  // the box as it stands decides
+    glimra.setMemo(L"kept");
     EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));  // never asks, never hides
-    EXPECT_EQ(settings, glimra.read(L"glimra.ini"));
+    EXPECT_EQ(settings + "kept", glimra.read(L"glimra.ini") + glimra.read(L"memo.txt"));
 
     ASSERT_TRUE(glimra.start());
     glimra.tick({IDC_AUTOEND});
     glimra.press(IDC_CAPTURE_SCREEN);
     EXPECT_EQ(0u, glimra.exitCode());
     EXPECT_EQ("[HISTORY]\r\nPICNUM=6\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+}
+
+// Started minimized or maximized, the window shows its settings and its panel fills it; the end of
+// the session stores what Quit does, without a word; the memo takes all that memo.txt may hold.
+TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) {
+    std::string loaded, typed;  // built from lines: Wine's edit control crawls on long ones
+    for (int i = 0; i < 500; ++i) (i < 400 ? loaded : typed) += std::string(98, i < 400 ? 'm' : 't') + "\r\n";
+    Glimra glimra({{L"glimra.ini", "[HISTORY]\r\nPICNUM=7\r\n[MODE]\r\nTRIMING=1\r\n[SETTING]\r\nASMEMO=0\r\n"},
+                   {L"memo.txt", loaded}, {L"dirInfo.dat", ""}}, {L"image"});
+    auto panelFillsTheWindow = [&] {
+        RECT client = {}, shown = {};
+        GetClientRect(glimra.main, &client);
+        GetWindowRect(glimra.panel, &shown);
+        MapWindowPoints(nullptr, glimra.main, reinterpret_cast<POINT*>(&shown), 2);
+        return EqualRect(&client, &shown) && !IsIconic(glimra.main) && !IsZoomed(glimra.main);
+    };
+    ASSERT_TRUE(glimra.start({}, SW_SHOWMINNOACTIVE));
+    EXPECT_TRUE(IsIconic(glimra.main));
+    EXPECT_EQ((std::vector<int>{1003, 1009, 1010, 1015, 1025}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{1003, 1004, 1011}), glimra.boxes(true));
+    glimra.send(WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(waitFor(panelFillsTheWindow));
+    glimra.capture();
+    glimra.capture();
+    HWND memo = GetDlgItem(glimra.panel, IDC_MEMO);
+    EXPECT_EQ(1023999, ask(memo, EM_GETLIMITTEXT));
+    ask(memo, EM_REPLACESEL, FALSE, LPARAM(std::wstring(typed.begin(), typed.end()).c_str()));
+    glimra.tick({IDC_ASMEMO});
+    EXPECT_EQ(TRUE, ask(glimra.main, WM_QUERYENDSESSION));
+    {
+        Handle held = hold(glimra.path(L"dirInfo.dat"));  // its failure is not told: no one is there
+        EXPECT_EQ(0u, glimra.end(WM_ENDSESSION, TRUE));
+    }
+    EXPECT_EQ((Names{L"img8.bmp", L"img9.bmp"}), namesIn(glimra.path(L"image")));
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=9\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+    EXPECT_TRUE(glimra.read(L"memo.txt") == typed + loaded) << glimra.read(L"memo.txt").size() << " bytes";
+
+    const std::string stored = glimra.read(L"glimra.ini") + glimra.read(L"memo.txt");
+    ASSERT_TRUE(glimra.start({}, SW_MAXIMIZE));
+    EXPECT_TRUE(waitFor(panelFillsTheWindow));
+    EXPECT_EQ((std::vector<int>{1003, 1009, 1010, 1015, 1025, 1024}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{1003, 1004, 1011}), glimra.boxes(true));
+    glimra.capture();
+    glimra.tick({IDC_SAVEINI, IDC_ASMEMO}, false);
+    glimra.setMemo(L"not kept");
+    EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));
+    EXPECT_EQ((Names{L"img10.bmp", L"img8.bmp", L"img9.bmp"}), namesIn(glimra.path(L"image")));
+    EXPECT_TRUE(stored == glimra.read(L"glimra.ini") + glimra.read(L"memo.txt"));
 }
 
 TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
@@ -179,6 +244,39 @@ TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScr
                                         "img${i%:*} ${i#*:} null: 2>&1; echo; done | xargs"));
 }
 
+// While a capture waits in its picker or its boxes, capture commands are ignored and a close or
+// the session's end is carried out once it has finished, so its number is stored.
+TEST(Capture, CommandsAndEndingsArrivingDuringItWaitForItToFinish) {
+    PatternWindow listed(L"被写体", {0, 0, 8, 8}, false);
+    Glimra glimra;
+    ASSERT_TRUE(glimra.start());
+    auto openDialogs = [&](UINT ending, WPARAM wParam) {  // counted once the commands are handled
+        glimra.press(IDC_CAPTURE_SCREEN);
+        glimra.press(IDC_CAPTURE_WINDOW);
+        SendNotifyMessageW(glimra.main, ending, wParam, 0);
+        ask(glimra.main, WM_NULL);
+        return windowsOf(glimra.processId, L"#32770", true).size();
+    };
+    glimra.press(IDC_CAPTURE_WINDOW);
+    HWND picker = dialog(L"取得可能なプロセス");
+    EXPECT_EQ(1u, openDialogs(WM_CLOSE, 0));
+    PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    glimra.expect({question(L"終了しますか？", IDNO)});
+
+    glimra.press(IDC_CAPTURE_SCREEN);
+    EXPECT_TRUE(waitFor([&] { return !windowsOf(glimra.processId, L"#32770").empty(); }));
+    EXPECT_EQ(1u, openDialogs(WM_ENDSESSION, TRUE));
+    // Stored at once as well: the process may be ended as soon as the message returns.
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=0\r\n" + utf16le(glimra.path(L"image\\")),
+              glimra.read(L"glimra.ini").substr(0, 21) + glimra.read(L"dirInfo.dat"));
+    glimra.expect({information(glimra.path(L"image\\が存在しなかったため、保存先を初期化します。")),
+                   information(glimra.path(L"image\\が存在しなかったため、新たに作成します。")),
+                   information(L"保存先を初期化しました。")});
+    EXPECT_EQ(0u, glimra.exitCode());
+    EXPECT_EQ(Names{L"img1.bmp"}, namesIn(glimra.path(L"image")));
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=1\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+}
+
 TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReportsFilesHeldAtTheEnd) {
     Glimra glimra({{L"glimra.ini", "[HISTORY]\r\nPICNUM=20\r\n"}, {L"memo.txt", kMemo}}, {L"shots"});
     writeFile(glimra.path(L"dirInfo.dat"), utf16le(glimra.path(L"shots")));
@@ -195,11 +293,13 @@ TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReport
     EXPECT_EQ(Names{L"img21.bmp"}, namesIn(glimra.path(L"shots")));
     glimra.setMemo(L"changed");
     {
-        Handle heldFolder = hold(glimra.path(L"dirInfo.dat")), heldMemo = hold(glimra.path(L"memo.txt"));
+        Handle heldIni = hold(glimra.path(L"glimra.ini")), heldFolder = hold(glimra.path(L"dirInfo.dat")),
+               heldMemo = hold(glimra.path(L"memo.txt"));
         EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT, {{L"ファイルの書き込みに失敗しました。", Icon::Error},
+                                                      {L"ファイルの書き込みに失敗しました。", Icon::Error},
                                                       {L"メモの保存に失敗しました。", Icon::Error}}));
     }
-    EXPECT_EQ(utf16le(glimra.path(L"shots")) + kMemo, glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
+    EXPECT_EQ(stored, glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
 }
 
 TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {

@@ -33,7 +33,7 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
     loadSettings();
     EXPECT_EQ(fields({0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 1, 95, 0}), fields(Settings));
     Settings = {5, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000};
-    saveSettings();
+    EXPECT_EQ(1, saveSettings());
     EXPECT_EQ("[HISTORY]\r\nPICNUM=10000\r\n[MODE]\r\nTRIMING=1\r\nALTER=0\r\nNONESCS=7\r\nJPEGPIC=0\r\nPNGPIC=-1\r\n"
               "CONSTANT=1\r\n[SETTING]\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\nAUTOEND=1\r\n"
               "USEBG=1\r\nISTASK=0\r\nALMEMO=1\r\nASMEMO=0\r\n[IMG]\r\nQUALITY=-2147483648\r\n",
@@ -44,7 +44,12 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
     loadSettings();
     EXPECT_EQ(fields({41, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 95, 41}), fields(Settings));
     Settings.sequenceCounter += 3;
-    saveSettings();
+    {
+        const ScopedFile held = hold(kIni);
+        EXPECT_EQ(0, saveSettings()) << "held by another program";
+    }
+    EXPECT_EQ("; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n", readFile(kIni));
+    EXPECT_EQ(1, saveSettings());
     EXPECT_EQ("; mine\r\n[SETTING]\r\nASMEMO=0\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\n"
               "AUTOEND=0\r\nUSEBG=1\r\nISTASK=0\r\nALMEMO=1\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=44\r\n[MODE]\r\n"
               "TRIMING=0\r\nALTER=0\r\nNONESCS=0\r\nJPEGPIC=0\r\nPNGPIC=0\r\nCONSTANT=1\r\n[IMG]\r\nQUALITY=95\r\n",

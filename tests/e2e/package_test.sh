@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The release zip, unpacked into an empty folder and run there once by the driver (a capture, then
 # the exit): the folder then holds the program's own files and nothing else.
-# Arguments: cmake, the build folder, wine, the driver.
+# Arguments: cmake, the build folder, wine, the driver, the zip's name.
 set -euo pipefail
-zip="$2/Glimra3-3.0.0.1-win32.zip" work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+zip="$2/$5" work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 rm -f "$zip" && "$1" --build "$2" --target package >/dev/null
 [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | xargs)" = "Glimra3.exe readme.txt" ] || { unzip -l "$zip"; exit 1; }
 unzip -q "$zip" -d "$work/Glimra3"

@@ -38,7 +38,7 @@ def table(header, rows):
 data = {size: figures(Path(sys.argv[1], size)) for size in sys.argv[2:]}
 rows = []
 for size, f in data.items():
-    rows += [[f"in-process: {step.replace('_', ' ')}", size, f"{f[step]:.1f}", "", "", ""] for step in STEPS]
+    rows += [[f"in-process: {step.replace('_', ' ')}", size, f"{f[step]:.3g}", "", "", ""] for step in STEPS]
     for label, ours, *peer in CAPTURES:
         theirs = [peer[1], f"{f[peer[0]]:.1f}", f"{f[ours] / f[peer[0]]:.2f}"] if peer else ["", "", ""]
         rows.append([f"whole capture to {label}", size, f"{f[ours]:.1f}"] + theirs)

@@ -8,6 +8,11 @@ zip="$2/$5" work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 rm -f "$zip" && "$1" --build "$2" --target package >/dev/null
 [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | xargs)" = "Glimra3.exe readme.txt" ] || { unzip -l "$zip"; exit 1; }
 unzip -q "$zip" -d "$work/Glimra3"
+# The version in the zip's name is the one in the exe's version resource (twice) and its manifest.
+version=${5#Glimra3-} && version=${version%-win32.zip}
+[ "$(strings -el "$work/Glimra3/Glimra3.exe" | grep -cx "$version")" = 2 ] &&
+  grep -q "assemblyIdentity [^>]*version=\"$version\"" "$work/Glimra3/Glimra3.exe" ||
+  { echo "Glimra3.exe does not carry the version $version"; exit 1; }
 # Every Wine process of the run, the server and the desktop included, starts with the empty home.
 mkdir "$work/home"
 wineserver -k 2>/dev/null || true

@@ -6,12 +6,12 @@
 # A build folder configured while CPack made the zip still holds CPack's files, and with them
 # CMake would reserve the name "package".
 file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
+set(GLIMRA_ZIP Glimra3-${PROJECT_VERSION}-win32.zip)
 # The target always runs: a new commit changes the zip's dates even when no file changed.
 add_custom_target(package
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_release.py
-          $<TARGET_FILE:Glimra3> ${CMAKE_SOURCE_DIR}/resources/readme.txt
-          Glimra3-${PROJECT_VERSION}-win32.zip ${CMAKE_SOURCE_DIR}
-  COMMENT "Writing Glimra3-${PROJECT_VERSION}-win32.zip and SHA256SUMS"
+          $<TARGET_FILE:Glimra3> ${CMAKE_SOURCE_DIR}/resources/readme.txt ${GLIMRA_ZIP} ${CMAKE_SOURCE_DIR}
+  COMMENT "Writing ${GLIMRA_ZIP} and SHA256SUMS"
   VERBATIM)
 add_dependencies(package Glimra3)
 

@@ -7,25 +7,14 @@
 #include <cstdarg>
 #include <cwchar>
 
+// The SDK counts an empty text copied into no characters as done, yet not even its end fits.
 bool copyText(wchar_t* buffer, size_t capacity, const wchar_t* text) {
-    if (capacity == 0) {
-        return false;
-    }
-    buffer[0] = L'\0';
-    return appendText(buffer, capacity, text);
+    return capacity > 0 &&
+           SUCCEEDED(StringCchCopyExW(buffer, capacity, text, nullptr, nullptr, STRSAFE_NULL_ON_FAILURE));
 }
 
 bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text) {
-    size_t used = wcsnlen(buffer, capacity);
-    size_t length = wcslen(text);
-    if (used >= capacity || length >= capacity - used) {
-        if (capacity > 0) {
-            buffer[0] = L'\0';
-        }
-        return false;
-    }
-    wmemcpy(buffer + used, text, length + 1);
-    return true;
+    return SUCCEEDED(StringCchCatExW(buffer, capacity, text, nullptr, nullptr, STRSAFE_NULL_ON_FAILURE));
 }
 
 bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {

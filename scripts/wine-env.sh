@@ -1,5 +1,5 @@
-# Sourced: a private, quiet Wine prefix inside the build folder, with Japanese fonts mapped,
-# and an X display (a private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
+# Sourced: a private, quiet Wine prefix inside the build folder, with Japanese fonts mapped and
+# its own user folders (nothing of Wine's reaches $HOME but its cache), and an X display (a private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
 # On a private display every Wine process joins one virtual desktop of the screen's size: Wine
 # then draws the window frames, and without a window manager each activation would otherwise
 # wait two seconds for the X focus (every message box of a test).
@@ -7,7 +7,8 @@
 
 export WINEPREFIX="$BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu builder: it would turn every shortcut on the desktop into a .desktop file under $HOME.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win32
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
@@ -64,3 +65,9 @@ if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then
 else
   wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
 fi
+
+# A new or updated prefix links Desktop, Documents and the like to $HOME: the tests' shortcuts and
+# folder choices would land in the user's own folders. Plain folders inside the prefix instead.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+done

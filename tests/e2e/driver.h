@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -102,6 +103,17 @@ inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bo
         GetClassNameW(window, name, 64);
         const bool ofProcess = processId ? owner == processId : owner != GetCurrentProcessId();
         if (ofProcess && !wcscmp(name, className) && (hiddenToo || IsWindowVisible(window))) found.push_back(window);
+    }
+    return found;
+}
+// Visible top-level windows of a class whose processes the given process started.
+inline std::vector<HWND> windowsOfChildren(DWORD parentId, const wchar_t* className) {
+    std::vector<HWND> found;
+    const Handle snapshot = own(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {sizeof(entry), 0, 0, 0, 0, 0, 0, 0, 0, {}};
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        for (HWND window : windowsOf(entry.th32ProcessID, className)) found.push_back(window);
     }
     return found;
 }

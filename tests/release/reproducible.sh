@@ -2,9 +2,10 @@
 # Two builds of one commit give the same release: the main build folder's Glimra3.exe, zip and
 # SHA256SUMS against those of a fresh product-only build folder at another path, configured and
 # built later, with another umask and time zone.
-# Arguments: cmake, the source folder, the main binary folder, generator, toolchain file, build type.
+# Arguments: cmake, the source folder, the main binary folder, generator, toolchain file, build type,
+# the zip's name.
 set -euo pipefail
-cmake=$1 source_dir=$2 main=$3 generator=$4 toolchain=$5 build_type=$6
+cmake=$1 source_dir=$2 main=$3 generator=$4 toolchain=$5 build_type=$6 zip=$7
 other=$(mktemp -d)
 trap 'rm -rf "$other"' EXIT
 
@@ -17,7 +18,7 @@ trap 'rm -rf "$other"' EXIT
   "$cmake" --build "$other" --target package >/dev/null)
 
 differ=()
-for f in Glimra3.exe Glimra3-3.0.0.1-win32.zip SHA256SUMS; do
+for f in Glimra3.exe "$zip" SHA256SUMS; do
   cmp -s "$main/$f" "$other/$f" && continue
   differ+=("$f")
   echo "$f, first differing bytes (offset, octal):"

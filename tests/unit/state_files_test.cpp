@@ -196,4 +196,6 @@ TEST(Paths, TextThatDoesNotFitIsRefusedWholeNeverCut) {
         EXPECT_EQ(fits, appendText(buffer, kPathCapacity, text.c_str() + 3));
         EXPECT_EQ(fits ? text : L"", buffer);
     }
+    EXPECT_FALSE(copyText(buffer + kPathCapacity, 0, L"")) << "no room for the end of the text";
+    EXPECT_FALSE(appendText(buffer + kPathCapacity, 0, L""));
 }

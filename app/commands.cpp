@@ -154,6 +154,24 @@ void openReadme(HWND window) {
     reportReadmeOutcome(window, openDocument(readme, window));
 }
 
+void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int beep) {
+    MSGBOXPARAMSW record = {};
+    record.cbSize = sizeof(record);
+    record.hwndOwner = owner;
+    record.hInstance = GetModuleHandleW(nullptr);
+    record.lpszText = text;
+    record.lpszCaption = L"バージョン情報";
+    record.dwStyle = style | MB_USERICON;
+    record.lpszIcon = MAKEINTRESOURCEW(iconId);
+    record.dwContextHelpId = 0;
+    record.lpfnMsgBoxCallback = nullptr;
+    record.dwLanguageId = LANG_USER_DEFAULT;
+    if (beep) {
+        MessageBeep(0);
+    }
+    MessageBoxIndirectW(&record);
+}
+
 void showVersion(HWND window) {
     wchar_t text[kMessageCapacity];
     formatText(text, kMessageCapacity, L"%ls\n\n%ls", titleText, kCreditText);
@@ -208,20 +226,3 @@ LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int beep) {
-    MSGBOXPARAMSW record = {};
-    record.cbSize = sizeof(record);
-    record.hwndOwner = owner;
-    record.hInstance = GetModuleHandleW(nullptr);
-    record.lpszText = text;
-    record.lpszCaption = L"バージョン情報";
-    record.dwStyle = style | MB_USERICON;
-    record.lpszIcon = MAKEINTRESOURCEW(iconId);
-    record.dwContextHelpId = 0;
-    record.lpfnMsgBoxCallback = nullptr;
-    record.dwLanguageId = LANG_USER_DEFAULT;
-    if (beep) {
-        MessageBeep(0);
-    }
-    MessageBoxIndirectW(&record);
-}

@@ -10,11 +10,14 @@
 #include "ui.h"
 
 HWND panel;
-NOTIFYICONDATAW trayIconData;
 
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full current size");
 
 namespace {
+
+NOTIFYICONDATAW trayIconData;
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kTrayIconId = 0;
@@ -238,6 +241,8 @@ int createMainWindow(HINSTANCE instance, int showState) {
     return 1;
 }
 
+namespace {
+
 void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* tip, HINSTANCE instance) {
     trayIconData = NOTIFYICONDATAW{};
     trayIconData.cbSize = sizeof(trayIconData);
@@ -248,6 +253,8 @@ void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* ti
     trayIconData.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
     copyText(trayIconData.szTip, ARRAYSIZE(trayIconData.szTip), tip);
 }
+
+}  // namespace
 
 void saveStateAndClose(HWND window) {
     storeState(window, true);
@@ -271,6 +278,8 @@ void carryOutDeferredEnding() {
         carryOut(mainWindow, ending);
     }
 }
+
+namespace {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -310,3 +319,5 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
+
+}  // namespace

@@ -71,6 +71,24 @@ void captureChosenWindow(HWND dialog) {
     endAfterCaptureIfSet();
 }
 
+void appendTabAtEnd(HWND edit) {
+    int length = GetWindowTextLengthW(edit);
+    SendMessageW(edit, EM_SETSEL, length, length);
+    SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\t"));
+}
+
+LRESULT CALLBACK memoEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_TAB) {
+        appendTabAtEnd(edit);
+        return 0;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_F2) {
+        showMessage(edit, L"検索ボックスを実装予定。", MB_ICONINFORMATION);
+        return 0;
+    }
+    return CallWindowProcW(previousMemoEditProc, edit, message, wParam, lParam);
+}
+
 void trackMemoFocus(HWND dialog, WORD notification) {
     HWND edit = GetDlgItem(dialog, IDC_MEMO);
     if (notification == EN_SETFOCUS) {
@@ -80,12 +98,6 @@ void trackMemoFocus(HWND dialog, WORD notification) {
         SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousMemoEditProc));
         previousMemoEditProc = nullptr;
     }
-}
-
-void appendTabAtEnd(HWND edit) {
-    int length = GetWindowTextLengthW(edit);
-    SendMessageW(edit, EM_SETSEL, length, length);
-    SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\t"));
 }
 
 void runCapture(HWND dialog, WORD command) {
@@ -160,16 +172,4 @@ INT_PTR CALLBACK panelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
-}
-
-LRESULT CALLBACK memoEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN && wParam == VK_TAB) {
-        appendTabAtEnd(edit);
-        return 0;
-    }
-    if (message == WM_KEYDOWN && wParam == VK_F2) {
-        showMessage(edit, L"検索ボックスを実装予定。", MB_ICONINFORMATION);
-        return 0;
-    }
-    return CallWindowProcW(previousMemoEditProc, edit, message, wParam, lParam);
 }

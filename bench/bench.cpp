@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "capture.h"
+#include "capture_steps.h"
 #include "ids.h"
 #include "image_writers.h"
 #include "scoped.h"

@@ -1,6 +1,7 @@
 // The capture pipeline: the screen copied with the cursor into a DIB section, the save folder made
 // sure of, the image named and written in the chosen formats; and the busy wait on the clock.
 #include "capture.h"
+#include "capture_steps.h"
 
 #include <windows.h>
 #include <shlwapi.h>

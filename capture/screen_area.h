@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "capture.h"
+#include "capture_steps.h"
 
 // Restores a minimized window and brings it to the front without waiting for it to answer, so a
 // hung window cannot hang the program; a maximized window stays maximized.

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "../files.h"
-#include "capture.h"
+#include "capture_steps.h"
 #include "image_writers.h"
 #include "memo_file.h"
 #include "process_state.h"

@@ -1,0 +1,23 @@
+// The steps of one capture, each on its own, for the tests that check them and the benchmark that
+// times them; the program itself only calls captureAndSave.
+#ifndef GLIMRA_CAPTURE_STEPS_H
+#define GLIMRA_CAPTURE_STEPS_H
+
+#include <windows.h>
+
+struct CaptureRegion {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region);
+// A 24-bit bottom-up DIB section of the region's size, and its pixel memory.
+HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels);
+// False when the screen could not be copied.
+bool copyScreen(HDC target, const CaptureRegion& region);
+void drawCursor(HDC target, const CaptureRegion& region);
+// Everything captureAndSave does between hiding and showing mainWindow, the wait excepted.
+void captureAndStore(HWND window, const wchar_t* modeTag);
+
+#endif

@@ -31,12 +31,6 @@ void changeSaveFolder(HWND window) {
     chooseSaveFolder(chosen);
 }
 
-void showSaveFolderMessage(HWND window, const wchar_t* format, UINT icon) {
-    wchar_t text[kMessageCapacity];
-    formatText(text, kMessageCapacity, format, saveFolder);
-    showMessage(window, text, icon);
-}
-
 // A folder path that would not fit the buffer is never used cut, and without the executable's
 // folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
@@ -44,12 +38,10 @@ void resetSaveFolder(HWND window) {
         return;
     }
     if (!PathIsDirectoryW(saveFolder)) {
-        // A file of that name in the way, or a folder that takes no new entries.
-        if (!CreateDirectoryW(saveFolder, nullptr)) {
-            showSaveFolderMessage(window, L"%lsを作成できませんでした。", MB_ICONERROR);
+        if (!createSaveFolder(window)) {
             return;
         }
-        showSaveFolderMessage(window, L"%lsが存在しなかったため、新たに作成しました。", MB_ICONINFORMATION);
+        showFormattedMessage(window, MB_ICONINFORMATION, L"%lsが存在しなかったため、新たに作成しました。", saveFolder);
     }
     showMessage(window, L"保存先を初期化しました。", MB_ICONINFORMATION);
 }

@@ -27,9 +27,7 @@ constexpr int kMainWindowWidth = 620;
 constexpr int kMainWindowHeight = 400;
 
 void showLoadFailure(const wchar_t* fileName) {
-    wchar_t text[kPathCapacity];
-    formatText(text, kPathCapacity, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
-    showMessage(mainWindow, text, MB_ICONERROR);
+    showFormattedMessage(mainWindow, MB_ICONERROR, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
 }
 
 // Between a close with 1016 ticked and the window's return from the notification area.

@@ -51,17 +51,11 @@ bool drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& regi
     return copied;
 }
 
-void showFolderMessage(HWND owner, const wchar_t* format, const wchar_t* folder) {
-    wchar_t message[kMessageCapacity];
-    formatText(message, kMessageCapacity, format, folder);
-    showMessage(owner, message, MB_ICONINFORMATION);
-}
-
 void ensureSaveFolder(HWND owner) {
     if (PathIsDirectoryW(saveFolder)) {
         return;
     }
-    showFolderMessage(owner, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
+    showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
     // Without a whole fallback path the folder stays as it was, and every file reports its failure.
     if (!fallBackToDefaultSaveFolder()) {
         return;
@@ -69,9 +63,11 @@ void ensureSaveFolder(HWND owner) {
     if (PathIsDirectoryW(saveFolder)) {
         return;
     }
-    showFolderMessage(owner, L"%lsが存在しなかったため、新たに作成します。", saveFolder);
-    CreateDirectoryW(saveFolder, nullptr);
-    showMessage(owner, L"保存先を初期化しました。", MB_ICONINFORMATION);
+    showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、新たに作成します。", saveFolder);
+    // A folder that could not be made is told, not reported as in place; each file then fails.
+    if (createSaveFolder(owner)) {
+        showMessage(owner, L"保存先を初期化しました。", MB_ICONINFORMATION);
+    }
 }
 
 // A counter loaded as the largest integer goes on from the smallest instead of overflowing.
@@ -82,9 +78,7 @@ int nextSequenceNumber(int number) {
 // The path is quoted from its parts, so a path too long for outputPath is still shown whole:
 // the message buffer holds any folder and name with room to spare.
 void reportFailedFile(const wchar_t* name, const wchar_t* extension) {
-    wchar_t message[kMessageCapacity];
-    formatText(message, kMessageCapacity, L"\"%ls%ls%ls\"の作成に失敗しました。", saveFolder, name, extension);
-    showMessage(mainWindow, message, MB_ICONERROR);
+    showFormattedMessage(mainWindow, MB_ICONERROR, L"\"%ls%ls%ls\"の作成に失敗しました。", saveFolder, name, extension);
 }
 
 // The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.

@@ -18,13 +18,17 @@ bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text) {
 }
 
 bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool whole = formatTextList(buffer, capacity, format, args);
+    va_end(args);
+    return whole;
+}
+
+bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args) {
     if (capacity == 0) {
         return false;
     }
     wmemset(buffer, L'\0', capacity);
-    va_list args;
-    va_start(args, format);
-    HRESULT result = StringCchVPrintfW(buffer, capacity, format, args);
-    va_end(args);
-    return SUCCEEDED(result);
+    return SUCCEEDED(StringCchVPrintfW(buffer, capacity, format, args));
 }

@@ -2,6 +2,7 @@
 #ifndef GLIMRA_TEXT_H
 #define GLIMRA_TEXT_H
 
+#include <cstdarg>
 #include <cstddef>
 
 // Bounded copy and append: true when the whole text fitted; on false the buffer holds an empty
@@ -11,5 +12,6 @@ bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text);
 
 // Bounded printf into a cleared buffer; formats use %ls and %d only. False when the text was cut.
 bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
+bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args);
 
 #endif

@@ -6,6 +6,8 @@
 
 // A message box captioned with the window title (string 104).
 int showMessage(HWND owner, const wchar_t* text, UINT flags);
+// The same with its text formatted (%ls and %d) into a message-sized buffer.
+int showFormattedMessage(HWND owner, UINT flags, const wchar_t* format, ...);
 
 // Any state but unchecked counts as ticked, as every reader of a setting tests against zero.
 bool isChecked(HWND dialog, int id);

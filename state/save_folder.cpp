@@ -8,6 +8,7 @@
 
 #include "process_state.h"
 #include "text.h"
+#include "ui.h"
 
 wchar_t saveFolder[kPathCapacity];
 
@@ -73,4 +74,12 @@ bool useDefaultSaveFolder() {
     }
     folderChosenThisRun = true;
     return true;
+}
+
+bool createSaveFolder(HWND owner) {
+    if (CreateDirectoryW(saveFolder, nullptr)) {
+        return true;
+    }
+    showFormattedMessage(owner, MB_ICONERROR, L"%lsを作成できませんでした。", saveFolder);
+    return false;
 }

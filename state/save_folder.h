@@ -3,6 +3,8 @@
 #ifndef GLIMRA_SAVE_FOLDER_H
 #define GLIMRA_SAVE_FOLDER_H
 
+#include <windows.h>
+
 #include "sizes.h"
 
 extern wchar_t saveFolder[kPathCapacity];
@@ -18,5 +20,9 @@ void chooseSaveFolder(const wchar_t* folder);
 bool useDefaultSaveFolder();
 // The same without counting as chosen: the capture's way out of a missing folder.
 bool fallBackToDefaultSaveFolder();
+
+// Creates the missing save folder; a failure (a file of that name in the way, a folder that takes
+// no new entries) is told with the folder's name, so it is never reported as in place.
+bool createSaveFolder(HWND owner);
 
 #endif

@@ -95,7 +95,7 @@ inline std::vector<HWND> windowsOfChildren(DWORD parentId, const wchar_t* classN
 using Pixels = std::vector<uint32_t>;
 inline ScopedGdiObject bitmap(int width, int height, uint32_t** bits) {
     const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    return ScopedGdiObject(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0));
+    return ScopedGdiObject(CreateDIBSection(0, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), 0, 0));
 }
 template <typename Draw>
 Pixels drawn(int width, int height, Draw draw) {  // the pixels that draw leaves in a fresh bitmap

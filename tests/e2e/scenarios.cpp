@@ -176,10 +176,10 @@ TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
 
 // The driver's second thread shows a minimized window, then answers nothing until woken.
 static DWORD WINAPI hangWindow(void* wake) {
-    HWND window = CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0);
-    ShowWindow(window, SW_MINIMIZE);
+    const ScopedWindow window(
+        CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0));
+    ShowWindow(window.get(), SW_MINIMIZE);
     WaitForSingleObject(wake, INFINITE);
-    DestroyWindow(window);
     return 0;
 }
 

@@ -9,23 +9,12 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
-#include <fstream>
-#include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
-#include "../files.h"
+#include "../shared.h"
 #include "ids.h"
 
-constexpr DWORD kBoundMs = 20000;  // no wait for Glimra lasts longer
-inline std::wstring glimraExe;     // from the command line
-
-// What the driver opens is owned, with the function that frees it.
-template <typename H, typename Free>
-using Owned = std::unique_ptr<std::remove_pointer_t<H>, Free>;
-using Handle = Owned<HANDLE, decltype(&CloseHandle)>;
-inline Handle own(HANDLE handle) { return Handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle, &CloseHandle); }
+inline std::wstring glimraExe;  // from the command line
 
 template <typename Done>
 bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows paint and answer meanwhile
@@ -37,24 +26,18 @@ bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows p
     return true;
 }
 
-inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
 // UTF-16LE without a terminator, as dirInfo.dat holds a path.
 inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
-inline void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-inline std::wstring scratchName() {
-    static int count = 0;
-    return fs::temp_directory_path() / ("e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
-}
-inline Handle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
+inline ScopedHandle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = show < 0 ? 0 : STARTF_USESHOWWINDOW;  // as a shortcut's "Run:" or start /min, /max give
     startup.wShowWindow = WORD(show);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return own(0);
-    CloseHandle(info.hThread);
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return {};
+    const ScopedHandle thread(info.hThread);
     if (processId) *processId = info.dwProcessId;
-    return own(info.hProcess);
+    return ScopedHandle(info.hProcess);
 }
 
 // Linux tools, run by /bin/sh from inside Wine; a native Windows run has none.
@@ -62,41 +45,31 @@ inline FARPROC wineToUnix() { return GetProcAddress(GetModuleHandleW(L"kernel32"
 inline bool underWine() { return wineToUnix() != nullptr; }
 inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
     auto toUnix = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(wineToUnix()));
-    auto release = [](char* name) { HeapFree(GetProcessHeap(), 0, name); };
-    Owned<char*, decltype(release)> name(toUnix ? toUnix(path.c_str()) : nullptr, release);
-    return "'" + std::string(name ? name.get() : "") + "'";
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    const std::string quoted = "'" + std::string(name ? name : "") + "'";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
 }
 // Stdout and stderr of a command; a bad status fails. Native programs give Wine no handle to
 // wait on, so the script's status file, written last, is polled for.
 inline std::string runUnix(const std::string& command) {
-    const std::wstring base = scratchName();
-    const std::string out = unixPath(base + L".out"), status = unixPath(base + L".rc");
-    writeFile(base + L".sh", "(" + command + ") >" + out + " 2>&1; echo $? >" + status + "0; mv " + status + "0 " +
-                                 status);
-    std::string line = "/bin/sh " + unixPath(base + L".sh");
+    const Scratch work;
+    const std::string out = unixPath(work / L"out"), status = unixPath(work / L"rc");
+    writeFile(work / L"run.sh", "(" + command + ") >" + out + " 2>&1; echo $? >" + status + "0; mv " + status + "0 " +
+                                    status);
+    std::string line = "/bin/sh " + unixPath(work / L"run.sh");
     std::replace(line.begin(), line.end(), '\'', '"');  // Windows command lines quote with "
-    launch(std::wstring(line.begin(), line.end()), nullptr);
-    const bool done = waitFor([&] { return fs::exists(base + L".rc"); }, 60000);
-    const std::string output = readFile(base + L".out");
-    EXPECT_TRUE(done && readFile(base + L".rc") == "0\n") << command << "\n" << output;
-    for (const wchar_t* end : {L".sh", L".out", L".rc"}) fs::remove(base + end);
+    launch(wide(line), nullptr);
+    const bool done = waitFor([&] { return fs::exists(work / L"rc"); }, 60000);
+    const std::string output = readFile(work / L"out");
+    EXPECT_TRUE(done && readFile(work / L"rc") == "0\n") << command << "\n" << output;
     return output;
 }
 
-inline LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result);
-    return LRESULT(result);
-}
-inline std::wstring windowText(HWND window) {  // WM_GETTEXT is carried across processes
-    std::wstring text(size_t(ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
-    text.resize(size_t(ask(window, WM_GETTEXT, text.size(), LPARAM(&text[0]))));
-    return text;
-}
 // Top-level windows of a class, topmost first: of one process, or of any but the driver's.
 inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bool hiddenToo = false) {
     std::vector<HWND> found;
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+    for (HWND window : topLevelWindows()) {
         DWORD owner = 0;
         wchar_t name[64] = {};
         GetWindowThreadProcessId(window, &owner);
@@ -109,7 +82,7 @@ inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bo
 // Visible top-level windows of a class whose processes the given process started.
 inline std::vector<HWND> windowsOfChildren(DWORD parentId, const wchar_t* className) {
     std::vector<HWND> found;
-    const Handle snapshot = own(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE when failed
     PROCESSENTRY32W entry = {sizeof(entry), 0, 0, 0, 0, 0, 0, 0, 0, {}};
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID != parentId) continue;
@@ -120,31 +93,29 @@ inline std::vector<HWND> windowsOfChildren(DWORD parentId, const wchar_t* classN
 
 // A 32-bit top-down bitmap whose pixels are 0xRRGGBB, the top byte unused.
 using Pixels = std::vector<uint32_t>;
-using Bitmap = Owned<HBITMAP, decltype(&DeleteObject)>;
-inline Bitmap bitmap(int width, int height, uint32_t** bits) {
+inline ScopedGdiObject bitmap(int width, int height, uint32_t** bits) {
     const BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    return Bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0),
-                  &DeleteObject);
+    return ScopedGdiObject(CreateDIBSection(0, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), 0, 0));
 }
 template <typename Draw>
 Pixels drawn(int width, int height, Draw draw) {  // the pixels that draw leaves in a fresh bitmap
     uint32_t* bits = nullptr;
-    Owned<HDC, decltype(&DeleteDC)> memory(CreateCompatibleDC(nullptr), &DeleteDC);
-    const Bitmap target = bitmap(width, height, &bits);
+    const ScopedMemoryDC memory(CreateCompatibleDC(nullptr));
+    const ScopedGdiObject target = bitmap(width, height, &bits);
     if (!memory || !target) return {};
-    HGDIOBJ previous = SelectObject(memory.get(), target.get());
-    draw(memory.get());
-    GdiFlush();
+    {
+        const ScopedSelection selected(memory.get(), target.get());
+        draw(memory.get());
+        GdiFlush();
+    }
     Pixels pixels(bits, bits + width * height);
-    SelectObject(memory.get(), previous);
     for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
     return pixels;
 }
 inline Pixels grab(const RECT& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     return drawn(width, height, [&](HDC target) {
-        auto release = [](HDC screen) { ReleaseDC(nullptr, screen); };
-        Owned<HDC, decltype(release)> screen(GetDC(nullptr), release);
+        const ScopedWindowDC screen(nullptr, GetDC(nullptr));
         BitBlt(target, 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
     });
 }
@@ -154,7 +125,7 @@ inline const char* const kIconNames[] = {"error", "warning", "information", "que
 // A box's icon told by its pixels, compared with each candidate drawn by the driver over the same
 // background: icon handles do not cross processes under Wine.
 inline Icon iconOf(HWND box) {
-    static Owned<HICON, decltype(&DestroyIcon)> glimraIcon(ExtractIconW(nullptr, glimraExe.c_str(), 0), &DestroyIcon);
+    static const ScopedIcon glimraIcon(ExtractIconW(nullptr, glimraExe.c_str(), 0));
     const HICON icons[] = {LoadIconW(nullptr, IDI_ERROR), LoadIconW(nullptr, IDI_WARNING),
                            LoadIconW(nullptr, IDI_INFORMATION), LoadIconW(nullptr, IDI_QUESTION), glimraIcon.get()};
     HWND control = nullptr;  // the static that shows the icon
@@ -167,9 +138,9 @@ inline Icon iconOf(HWND box) {
     waitFor([&] {  // the box may not have painted at first sight
         const Pixels shown = grab(rect);
         const COLORREF background = shown.empty() ? 0 : RGB(shown[0] >> 16, shown[0] >> 8 & 0xFF, shown[0] & 0xFF);
-        Owned<HBRUSH, decltype(&DeleteObject)> brush(CreateSolidBrush(background), &DeleteObject);
+        const ScopedGdiObject brush(CreateSolidBrush(background));
         auto draw = [&](HDC target) {
-            FillRect(target, &all, brush.get());
+            FillRect(target, &all, static_cast<HBRUSH>(brush.get()));
             DrawIconEx(target, 0, 0, icons[found], all.right, all.bottom, 0, nullptr, DI_NORMAL);
         };
         for (found = 0; found < 5 && shown != drawn(all.right, all.bottom, draw);) ++found;
@@ -211,11 +182,10 @@ public:
         bitmap_ = bitmap(width, height, &bits_);
         for (int x = 0, y = 0; bits_ && y < height; x = (x + 1) % width, y += !x)
             bits_[y * width + x] = uint32_t((x >> 8 | y >> 8 << 4) << 16 | (y & 0xFF) << 8 | (x & 0xFF));
-        window = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, L"Static", title, WS_POPUP | WS_VISIBLE | SS_BITMAP,
-                                 rect.left, rect.top, width, height, nullptr, nullptr, nullptr, nullptr);
-        SendMessageW(window, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_.get()));
+        window.reset(CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, L"Static", title, WS_POPUP | WS_VISIBLE | SS_BITMAP,
+                                     rect.left, rect.top, width, height, nullptr, nullptr, nullptr, nullptr));
+        SendMessageW(window.get(), STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_.get()));
     }
-    ~PatternWindow() { DestroyWindow(window); }
     bool waitUntilOnScreen() {  // the part on the screen shows the pattern
         const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         RECT shown = {};
@@ -225,29 +195,28 @@ public:
             const uint32_t* row = bits_ + y * width - rect_.left;
             pattern.insert(pattern.end(), row + shown.left, row + shown.right);
         }
-        return waitFor([&] { return grab(shown) == pattern || !InvalidateRect(window, nullptr, FALSE); });
+        return waitFor([&] { return grab(shown) == pattern || !InvalidateRect(window.get(), nullptr, FALSE); });
     }
-    HWND window;
     const RECT rect_;
     uint32_t* bits_ = nullptr;
-    Bitmap bitmap_{nullptr, &DeleteObject};
+    ScopedGdiObject bitmap_;
+    ScopedWindow window;  // gone before the bitmap it shows
 };
 
 // One Glimra3.exe: a copy in a scratch folder removed afterwards, or the program where it lies.
 class Glimra {
+    std::optional<Scratch> scratch_;  // none where the program lies
+
 public:
     explicit Glimra(const std::vector<std::pair<std::wstring, std::string>>& files = {},
                     const std::vector<std::wstring>& folders = {})
-        : folder(scratchName() + L"\\"), scratch_(fs::create_directory(folder)) {
+        : scratch_(std::in_place), folder(scratch_->path + L"\\") {
         fs::copy_file(glimraExe, path(L"Glimra3.exe"));
         for (const auto& [name, bytes] : files) writeFile(path(name), bytes);
         for (const std::wstring& name : folders) fs::create_directory(path(name));
     }
-    explicit Glimra(const std::wstring& exeFolder) : folder(exeFolder), scratch_(false) {}
-    ~Glimra() {
-        kill();
-        if (scratch_) fs::remove_all(folder, ignored_);
-    }
+    explicit Glimra(const std::wstring& exeFolder) : folder(exeFolder) {}
+    ~Glimra() { kill(); }  // before the scratch folder goes
     std::wstring path(const std::wstring& name) const { return folder + name; }
     std::string read(const std::wstring& name) const { return readFile(path(name)); }
     bool start(const std::vector<Box>& startBoxes = {}, int show = -1) {  // the boxes come before the window
@@ -318,8 +287,8 @@ public:
         PostMessageW(GetParent(list), WM_COMMAND, IDOK, 0);
         return rows;
     }
-    // Opens the folder chooser with a command and confirms it on the chosen folder.
-    void chooseFolder(int command, const std::wstring& chosen, const std::vector<Box>& boxes) {
+    // Opens the folder chooser with a command, chooses the folder and answers with the button.
+    void chooseFolder(int command, const std::wstring& chosen, const std::vector<Box>& boxes, int button = IDOK) {
         readFoldersOnTheWay(chosen);
         press(command);
         HWND chooser = nullptr, tree = nullptr;
@@ -331,7 +300,7 @@ public:
         WriteProcessMemory(process_.get(), remote, chosen.c_str(), (chosen.size() + 1) * 2, nullptr);
         ask(chooser, BFFM_SETSELECTIONW, TRUE, LPARAM(remote));
         EXPECT_TRUE(waitFor([&] { return selected() != opened; })) << "not chosen: " << utf8(chosen);
-        PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+        PostMessageW(chooser, WM_COMMAND, button, 0);
         expect(boxes);
         VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
     }
@@ -380,9 +349,7 @@ private:
         EXPECT_FALSE(box) << "unexpected box: " << utf8(windowText(GetDlgItem(box, 0xFFFF)));
         return !box || (answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK), false);
     }
-    bool scratch_;
-    std::error_code ignored_;
-    Handle process_ = own(nullptr);
+    ScopedHandle process_;
 };
 
 #endif

@@ -6,9 +6,6 @@
 #include "driver.h"
 
 using Names = std::vector<std::wstring>;
-static Handle hold(const std::wstring& path) {  // without sharing, as another program may hold a file
-    return own(CreateFileW(&path[0], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-}
 static const std::string kMemo = "\x83\x81\x83\x82";  // "メモ" in code page 932
 
 static Box question(const std::wstring& text, int answer) { return {text, Icon::Question, {IDYES, IDNO}, answer}; }
@@ -49,7 +46,7 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     CharUpperW(&spelt[0]);
     for (bool tray : {true, false}) {
         tray ? glimra.close() : void(ShowWindow(glimra.main, SW_MINIMIZE));
-        Handle second = launch(L"\"" + spelt + L"\"", nullptr);
+        ScopedHandle second = launch(L"\"" + spelt + L"\"", nullptr);
         DWORD code = 1;
         EXPECT_TRUE(WaitForSingleObject(second.get(), kBoundMs) == WAIT_OBJECT_0 &&
                     GetExitCodeProcess(second.get(), &code) && code == 0);
@@ -65,7 +62,7 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingAndHidesInTheTrayWhenTicked) {
     EXPECT_EQ(utf16le(glimra.path(L"image\\")), glimra.read(L"dirInfo.dat"));
 }
 
-TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownAndWrittenBack) {
+TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownEditedWithTabAndF2AndWrittenBack) {
     if (!underWine()) GTEST_SKIP() << "iconv and python3 check the files";
     Glimra glimra({{L"glimra.ini", "[HISTORY]\r\nPICNUM=41\r\n[MODE]\r\nTRIMING=1\r\nJPEGPIC=0\r\n[SETTING]\r\n"
                                    "NONEDIALOG=7\r\n[IMG]\r\nQUALITY=80\r\n[X]\r\nY=kept\r\n"}},
@@ -76,6 +73,20 @@ TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownAndWrittenBack) {
     EXPECT_EQ("スクショのメモ ～①", utf8(glimra.memo()));
     glimra.tick({IDC_PNGPIC});
     glimra.setMemo(L"書き換えたメモ ②");
+    // In the focused memo Tab appends wherever the caret is, which follows it, and the focus stays; F2 only tells.
+    HWND memo = GetDlgItem(glimra.panel, IDC_MEMO), box = nullptr;
+    GUITHREADINFO input = {sizeof(input), 0, 0, 0, 0, 0, 0, 0, {}};
+    ask(glimra.panel, WM_NEXTDLGCTL, WPARAM(memo), TRUE);
+    ask(memo, EM_SETSEL, 0, 0);
+    PostMessageW(memo, WM_KEYDOWN, VK_TAB, 0);
+    glimra.expect({});
+    EXPECT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(memo, 0), &input) && input.hwndFocus == memo) << "moved";
+    EXPECT_EQ(MAKELONG(10, 10), ask(memo, EM_GETSEL));
+    PostMessageW(memo, WM_KEYDOWN, VK_F2, 0);
+    EXPECT_TRUE(waitFor([&] { return (box = FindWindowW(L"#32770", L"Glimra Ver 3.00")) != nullptr; }));
+    EXPECT_EQ(glimra.main, GetWindow(box, GW_OWNER));
+    glimra.expect({information(L"検索ボックスを実装予定。")});
+    EXPECT_EQ("書き換えたメモ ②\t", utf8(glimra.memo()));
     glimra.capture();
     EXPECT_EQ(0u, glimra.end(WM_CLOSE, 0));
     EXPECT_EQ("1 1 0 1 42 80 kept\n", runUnix("python3 -c \"import configparser, sys; c = configparser.ConfigParser(); "
@@ -83,7 +94,7 @@ TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownAndWrittenBack) {
                                               "m['TRIMING'], m['JPEGPIC'], m['PNGPIC'], c['HISTORY']['PICNUM'], "
                                               "c['IMG']['QUALITY'], c['X']['Y'])\" " +
                                               unixPath(glimra.path(L"glimra.ini"))));
-    EXPECT_EQ("書き換えたメモ ②", runUnix("iconv -f CP932 -t UTF-8 " + unixPath(glimra.path(L"memo.txt"))));
+    EXPECT_EQ("書き換えたメモ ②\t", runUnix("iconv -f CP932 -t UTF-8 " + unixPath(glimra.path(L"memo.txt"))));
 }
 
 TEST(SaveSettingsOff, QuitKeepsTheSettingsFileTheNextStartNumbersFromItAndEndsItselfWithItsCounterStored) {
@@ -128,11 +139,11 @@ TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) 
     glimra.capture();
     HWND memo = GetDlgItem(glimra.panel, IDC_MEMO);
     EXPECT_EQ(1023999, ask(memo, EM_GETLIMITTEXT));
-    ask(memo, EM_REPLACESEL, FALSE, LPARAM(std::wstring(typed.begin(), typed.end()).c_str()));
+    ask(memo, EM_REPLACESEL, FALSE, LPARAM(wide(typed).c_str()));
     glimra.tick({IDC_ASMEMO});
     EXPECT_EQ(TRUE, ask(glimra.main, WM_QUERYENDSESSION));
     {
-        Handle held = hold(glimra.path(L"dirInfo.dat"));  // its failure is not told: no one is there
+        ScopedFile held = hold(glimra.path(L"dirInfo.dat"));  // its failure is not told: no one is there
         EXPECT_EQ(0u, glimra.end(WM_ENDSESSION, TRUE));
     }
     EXPECT_EQ((Names{L"img8.bmp", L"img9.bmp"}), namesIn(glimra.path(L"image")));
@@ -154,7 +165,7 @@ TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) 
 
 TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
     Glimra glimra({{L"dirInfo.dat", std::string(999, 'd')}, {L"memo.txt", kMemo}});
-    Handle held = hold(glimra.path(L"memo.txt"));
+    ScopedFile held = hold(glimra.path(L"memo.txt"));
     ASSERT_TRUE(glimra.start({{L"ファイルサイズが許容限界をオーバーしています。", Icon::Error},
                               {L"\"dirInfo.dat\"の読み込みに失敗しました。", Icon::Error},
                               {L"\"memo.txt\"の読み込みに失敗しました。", Icon::Error}}));
@@ -165,10 +176,10 @@ TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
 
 // The driver's second thread shows a minimized window, then answers nothing until woken.
 static DWORD WINAPI hangWindow(void* wake) {
-    HWND window = CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0);
-    ShowWindow(window, SW_MINIMIZE);
+    const ScopedWindow window(
+        CreateWindowW(L"Static", L"応答なし", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 300, 200, 0, 0, 0, 0));
+    ShowWindow(window.get(), SW_MINIMIZE);
     WaitForSingleObject(wake, INFINITE);
-    DestroyWindow(window);
     return 0;
 }
 
@@ -187,7 +198,7 @@ TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScr
         glimra.capture();
     }
     ASSERT_TRUE(target.waitUntilOnScreen());
-    ShowWindow(target.window, SW_MINIMIZE);
+    ShowWindow(target.window.get(), SW_MINIMIZE);
     glimra.press(IDC_CAPTURE_WINDOW);
     const Names rows = glimra.pick(L"被写体");
     glimra.expect({});
@@ -205,11 +216,10 @@ TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScr
         glimra.pick(L"端");
         glimra.expect({});
     }
-    Owned<HWND, decltype(&DestroyWindow)> big(
-        CreateWindowW(L"Static", L"最大化", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 90, 80, 300, 200, 0, 0, 0, 0), &DestroyWindow);
+    ScopedWindow big(CreateWindowW(L"Static", L"最大化", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 90, 80, 300, 200, 0, 0, 0, 0));
     ShowWindow(big.get(), SW_MAXIMIZE);
-    const Handle wake = own(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    const Handle sleeper = own(CreateThread(nullptr, 0, hangWindow, wake.get(), 0, nullptr));
+    const ScopedHandle wake(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const ScopedHandle sleeper(CreateThread(nullptr, 0, hangWindow, wake.get(), 0, nullptr));
     HWND hung = nullptr;
     EXPECT_TRUE(waitFor([&] { return IsIconic(hung = FindWindowW(L"Static", L"応答なし")); }));
     RECT maximized = {}, minimized = {};
@@ -293,7 +303,7 @@ TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReport
     EXPECT_EQ(Names{L"img21.bmp"}, namesIn(glimra.path(L"shots")));
     glimra.setMemo(L"changed");
     {
-        Handle heldIni = hold(glimra.path(L"glimra.ini")), heldFolder = hold(glimra.path(L"dirInfo.dat")),
+        ScopedFile heldIni = hold(glimra.path(L"glimra.ini")), heldFolder = hold(glimra.path(L"dirInfo.dat")),
                heldMemo = hold(glimra.path(L"memo.txt"));
         EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT, {{L"ファイルの書き込みに失敗しました。", Icon::Error},
                                                       {L"ファイルの書き込みに失敗しました。", Icon::Error},
@@ -309,15 +319,24 @@ TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
     fs::remove(glimra.path(L"image"));
     glimra.menu(IDM_RESET_FOLDER, {information(glimra.path(L"image\\が存在しなかったため、新たに作成しました。")),
                                    information(L"保存先を初期化しました。")});
-    SendNotifyMessageW(glimra.main, WM_COMMAND, IDM_SET_SEQUENCE, 0);
-    HWND sequence = dialog(L"連番の設定");
-    SendMessageW(GetDlgItem(sequence, IDC_SEQUENCE_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"42"));
-    PostMessageW(sequence, WM_COMMAND, IDOK, 0);
-    glimra.expect({});
+    auto number = [&](const wchar_t* typed, int button) {  // typed into the sequence dialog, then answered
+        SendNotifyMessageW(glimra.main, WM_COMMAND, IDM_SET_SEQUENCE, 0);
+        HWND sequence = dialog(L"連番の設定");
+        SendMessageW(GetDlgItem(sequence, IDC_SEQUENCE_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+        PostMessageW(sequence, WM_COMMAND, button, 0);
+        glimra.expect({});
+    };
+    number(L"42", IDOK);
     glimra.capture();
     EXPECT_EQ(Names{L"img43.bmp"}, namesIn(glimra.path(L"image")));
-    glimra.menu(IDM_RESET_SEQUENCE, {information(L"リセットしました。")});
     glimra.chooseFolder(IDM_CHANGE_FOLDER, glimra.path(L"chosen"), {});
+    // Cancelled, the number dialog and the chooser change nothing; after a reset the numbers start again.
+    number(L"7", IDCANCEL);
+    glimra.chooseFolder(IDM_CHANGE_FOLDER, glimra.path(L"image"), {}, IDCANCEL);
+    glimra.capture();
+    glimra.menu(IDM_RESET_SEQUENCE, {information(L"リセットしました。")});
+    glimra.capture();
+    EXPECT_EQ((Names{L"img1.bmp", L"img44.bmp"}), namesIn(glimra.path(L"chosen")));
 
     const Box linkPath = {glimra.path(L"chosen\\Glimra3.lnk"), Icon::Information, {IDOK}, IDOK, L"テスト"};
     glimra.chooseFolder(IDM_FOLDER_SHORTCUT, glimra.path(L"chosen"),
@@ -325,7 +344,7 @@ TEST(Menu, EveryCommandShowsItsBoxesAndLeavesItsFiles) {
     fs::remove(glimra.path(L"chosen\\Glimra3.lnk"));
     glimra.chooseFolder(IDM_FOLDER_SHORTCUT, glimra.path(L"chosen"),
                         {linkPath, information(L"ショートカットの作成に成功しました。")});
-    EXPECT_EQ(Names{L"Glimra3.lnk"}, namesIn(glimra.path(L"chosen")));
+    EXPECT_EQ((Names{L"Glimra3.lnk", L"img1.bmp", L"img44.bmp"}), namesIn(glimra.path(L"chosen")));
     // Under Wine the desktop is the test prefix's own folder; on Windows it is the user's, used only when asked.
     if (underWine() || std::getenv("GLIMRA_TEST_DESKTOP")) {
         wchar_t desktop[MAX_PATH] = {};
@@ -368,10 +387,10 @@ static INT_PTR CALLBACK ignoreAll(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 TEST(Panel, FillsTheClientAreaAndShowsEveryLabelWholeInsideItsGroup) {
     Glimra glimra;
     ASSERT_TRUE(glimra.start());
-    Owned<HMODULE, decltype(&FreeLibrary)> exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE), &FreeLibrary);
-    Owned<HWND, decltype(&DestroyWindow)> host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0), &DestroyWindow);
+    const ScopedModule exe(LoadLibraryExW(glimraExe.c_str(), 0, LOAD_LIBRARY_AS_DATAFILE));
+    const ScopedWindow host(CreateWindowW(L"Static", 0, WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0));
     HWND copy = CreateDialogParamW(exe.get(), MAKEINTRESOURCEW(IDD_PANEL), host.get(), ignoreAll, 0);
-    const Owned<HDC, decltype(&DeleteDC)> measure(CreateCompatibleDC(nullptr), &DeleteDC);
+    const ScopedMemoryDC measure(CreateCompatibleDC(nullptr));
     SelectObject(measure.get(), HGDIOBJ(ask(copy, WM_GETFONT)));
     const int dpi = GetDeviceCaps(measure.get(), LOGPIXELSY);
     const char* wanted = std::getenv("GLIMRA_DPI");
@@ -415,12 +434,11 @@ TEST(Package, UnpackedProgramCapturesIntoItsOwnFolderAndStoresBesideItself) {
     EXPECT_EQ(0u, glimra.end(WM_CLOSE, 0, {question(L"終了しますか？", IDYES)}));
 }
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
     SetProcessDPIAware();  // Glimra's windows and the screen as they are, at any DPI
     if (argc < 2) return std::fprintf(stderr, "usage: glimra_e2e <path of Glimra3.exe>\n"), 2;
-    const std::string exe = argv[1];
-    glimraExe = (exe[0] == '/' ? L"Z:" : L"") + std::wstring(exe.begin(), exe.end());  // unix paths lie on Z:
+    glimraExe = (argv[1][0] == L'/' ? L"Z:" : L"") + std::wstring(argv[1]);  // unix paths lie on Z:
     std::replace(glimraExe.begin(), glimraExe.end(), L'/', L'\\');
     return RUN_ALL_TESTS();
 }

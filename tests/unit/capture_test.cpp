@@ -5,6 +5,8 @@
 #include "screen_area.h"
 #include "support.h"
 
+#include <psapi.h>
+
 namespace {
 
 const wchar_t kFree[] = L"mode:free";
@@ -17,22 +19,19 @@ bool whole(const std::wstring& path) {
 }
 
 // GDI objects, the thread's windows, handles, KiB of committed private memory. Wine answers 0 for
-// GDI objects: its handle table is counted (24-byte entries, type at 14; at 0x94 in the PEB).
+// GDI objects: its handle table is counted (24-byte entries, type at 14; at 0x94 in the PEB). It
+// leaves PrivateUsage at 0 too, but counts private memory as PagefileUsage, as Windows does.
 std::vector<unsigned long> usage() {
-    unsigned long gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), windows = 0, handles = 0, bytes = 0, flags;
+    unsigned long gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), windows = 0, handles = 0, flags;
     const auto peb = reinterpret_cast<const char* (WINAPI*)()>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "RtlGetCurrentPeb")));
     const char* table = gdi || !peb ? nullptr : *reinterpret_cast<const char* const*>(peb() + 0x94);
     for (int i = 0; table && i < 0x10000; ++i) gdi += table[i * 24 + 14] != 0;
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        windows += GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
-    }
+    for (HWND window : topLevelWindows()) windows += GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
     for (UINT_PTR h = 4; h < 0x10000; h += 4) handles += GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags);
-    MEMORY_BASIC_INFORMATION m;
-    for (const char* at = nullptr; VirtualQuery(at, &m, sizeof(m)) && at + m.RegionSize > at; at += m.RegionSize) {
-        bytes += m.State == MEM_COMMIT && m.Type == MEM_PRIVATE ? m.RegionSize : 0;
-    }
-    return {gdi, windows, handles, bytes / 1024};
+    PROCESS_MEMORY_COUNTERS memory = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
+    return {gdi, windows, handles, static_cast<unsigned long>(memory.PagefileUsage / 1024)};
 }
 
 }  // namespace
@@ -62,7 +61,7 @@ protected:
         return reported.size();
     }
     Scratch exe, save;
-    OwnedWindow subject{CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0)};
+    ScopedWindow subject{CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0)};
 };
 
 TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknownType) {
@@ -115,6 +114,29 @@ TEST_F(Captures, NamesAndFilesFollowTheSettings) {
     }
 }
 
+// A window black in its top left quarter and white elsewhere, read back from each file by GDI+:
+// neither flipped nor mirrored (the BMP file's rows are stored bottom-up, as its header says).
+TEST_F(Captures, EveryFormatShowsTheWindowsTopLeftCornerAtItsTopLeft) {
+    const ScopedWindow window(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
+                                              SS_WHITERECT, 600, 400, 40, 30, nullptr, nullptr, nullptr, nullptr));
+    CreateWindowW(L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 0, 0, 20, 15, window.get(), 0, 0, 0);
+    RedrawWindow(window.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SetCursorPos(0, 0);
+    captureAndStore(window.get(), kFree);
+    for (const wchar_t* name : {L"img1.bmp", L"img1.jpg", L"img1.png"}) {
+        Gdiplus::GpBitmap* decoded = nullptr;
+        Gdiplus::DllExports::GdipCreateBitmapFromFile((save / name).c_str(), &decoded);
+        const ScopedGdiplusImage image(decoded);
+        std::string corners;  // clockwise from the top left, each Black or White
+        for (const POINT at : {POINT{3, 3}, POINT{36, 3}, POINT{36, 26}, POINT{3, 26}}) {
+            Gdiplus::ARGB color = 0;
+            Gdiplus::DllExports::GdipBitmapGetPixel(decoded, at.x, at.y, &color);
+            corners += (color & 0xFF) < 0x80 ? 'B' : 'W';
+        }
+        EXPECT_EQ("BWWW", corners) << utf8(name);
+    }
+}
+
 // Each fault hits the capture numbered 1, 3, 5 and 7; a capture into a good folder follows.
 TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
     enum Fault { HeldBmp, Folders, WindowGone, LongPath };
@@ -126,8 +148,8 @@ TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
         std::wstring folder = bad.path;  // up to 491 characters, so that the image path needs 500
         while (fault == LongPath && folder.size() < 491) folder += folder.size() == 490 ? L"\\" : L"\\.";
         for (const wchar_t* ext : {L".bmp", L".jpg", L".png"}) if (fault == Folders) fs::create_directory(stem + ext);
-        ASSERT_TRUE(fault != HeldBmp || writeBytes(stem + L".bmp", "old"));
-        ScopedFile held(CreateFileW((stem + L".bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(fault != HeldBmp || writeFile(stem + L".bmp", "old"));
+        const ScopedFile held = hold(stem + L".bmp");
         HWND window = fault == WindowGone ? CreateWindowW(L"STATIC", L"", 0, 0, 0, 9, 9, 0, 0, 0, 0) : subject.get();
         if (fault == WindowGone) DestroyWindow(window);
         EXPECT_EQ(reported, captureInto(folder, window));
@@ -146,8 +168,8 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
                  L"保存先を初期化しました。"}, {L"img2.bmp"}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
     const std::wstring folderFile = besideExe(L"dirInfo.dat");
-    ASSERT_TRUE(writeBytes(folderFile, "kept"));
-    ScopedFile held(CreateFileW(folderFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writeFile(folderFile, "kept"));
+    ScopedFile held = hold(folderFile);
     EXPECT_EQ(0, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
     held.reset();
     for (const auto& row : rows) {
@@ -171,7 +193,7 @@ TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
     BYTE andPlane[128], xorPlane[128] = {};
     for (int i = 0; i < 128; ++i) andPlane[i] = i / 4 >= 3 && i / 4 < 21 ? "\xC0\x00\x3F\xFF"[i % 4] : 0xFF;
     const ScopedIcon cursor(CreateCursor(nullptr, 5, 7, 32, 32, andPlane, xorPlane));
-    const OwnedWindow target(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
+    const ScopedWindow target(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
                                              SS_WHITERECT, 300, 200, 200, 150, nullptr, nullptr, nullptr, nullptr));
     UpdateWindow(target.get());
     SetCursorPos(360, 250);
@@ -243,8 +265,8 @@ TEST(ScreenArea, OnlyThePartOfARegionOnTheScreenIsCopiedToItsPlaceInTheImage) {
 // reports the frame inside its invisible borders.
 TEST(ScreenArea, WindowAreaIsTheWholeRectangleWhereNoFrameIsReportedAndNoneForAWindowGone) {
     const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll"), "wine_get_version") != nullptr;
-    OwnedWindow popup(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 40, 50, 60, 0, 0, 0, 0));
-    OwnedWindow framed(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 200, 150, 0, 0, 0, 0));
+    ScopedWindow popup(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 40, 50, 60, 0, 0, 0, 0));
+    ScopedWindow framed(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 200, 150, 0, 0, 0, 0));
     HWND gone = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0);
     DestroyWindow(gone);
     const struct { HWND window; bool found; RECT area; } rows[] = {
@@ -261,8 +283,8 @@ TEST(ScreenArea, ChosenWindowIsRestoredOnlyWhenMinimizedAndComesToTheFront) {
     const struct { int shown; bool iconic, zoomed; } rows[] = {
         {SW_MINIMIZE, false, false}, {SW_MAXIMIZE, false, true}, {SW_SHOWNORMAL, false, false}};
     for (const auto& row : rows) {
-        OwnedWindow other(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
-        OwnedWindow chosen(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 10, 10, 200, 150, 0, 0, 0, 0));
+        ScopedWindow other(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0));
+        ScopedWindow chosen(CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 10, 10, 200, 150, 0, 0, 0, 0));
         ShowWindow(chosen.get(), row.shown);
         SetForegroundWindow(other.get());
         bringForward(chosen.get());

@@ -11,10 +11,10 @@
 
 namespace {
 
-OwnedWindow window(const wchar_t* className, const wchar_t* title, DWORD style = WS_VISIBLE, DWORD exStyle = 0) {
+ScopedWindow window(const wchar_t* className, const wchar_t* title, DWORD style = WS_VISIBLE, DWORD exStyle = 0) {
     const WNDCLASSW windowClass = {0, DefWindowProcW, 0, 0, GetModuleHandleW(nullptr), 0, 0, 0, 0, className};
     RegisterClassW(&windowClass);
-    return OwnedWindow(CreateWindowExW(WS_EX_TOOLWINDOW | exStyle, className, title, WS_POPUP | style,
+    return ScopedWindow(CreateWindowExW(WS_EX_TOOLWINDOW | exStyle, className, title, WS_POPUP | style,
                                        0, 0, 50, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
 }
 
@@ -35,7 +35,7 @@ TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumbe
         std::wstring shown;
         Boxes boxes;
         boxes.onDialog = [&](HWND dialog) {
-            shown = textOf(GetDlgItem(dialog, IDC_SEQUENCE_EDIT));
+            shown = windowText(GetDlgItem(dialog, IDC_SEQUENCE_EDIT));
             if (row.typed) SetDlgItemTextW(dialog, IDC_SEQUENCE_EDIT, row.typed);
             PostMessageW(dialog, WM_COMMAND, row.button, 0);
         };
@@ -47,14 +47,14 @@ TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumbe
 
 // An always-on-top window of ours stands at the very top of the Z order.
 TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderFromTheTopAndNoOthers) {
-    const OwnedWindow ours[] = {
+    const ScopedWindow ours[] = {
         window(L"GlimraTest", L"Second"), window(L"GlimraTest", L"Hidden", 0), window(L"GlimraTest", L""),
         window(L"GlimraTest", L"スタート"), window(L"GlimraTest", L"取得可能なプロセス"),
         window(L"Progman", L"Program Manager"), window(L"BasicWindow", L"Gadget"),
         window(L"SideBar_HTMLHostWindow", L"Sidebar"), window(L"GlimraTest", L"Main"), window(L"GlimraTest", L"First"),
         window(L"GlimraTest", L"Top", WS_VISIBLE, WS_EX_TOPMOST)};
     mainWindow = ours[8].get();
-    const OwnedWindow picker(CreateDialogW(nullptr, MAKEINTRESOURCEW(IDD_WINDOW_PICKER), nullptr, windowPickerProc));
+    const ScopedWindow picker(CreateDialogW(nullptr, MAKEINTRESOURCEW(IDD_WINDOW_PICKER), nullptr, windowPickerProc));
     EXPECT_EQ(1, fillWindowList(picker.get()));  // again, now that the dialog has shown nothing
     std::vector<std::wstring> ourRows;
     int row = 0;
@@ -63,7 +63,7 @@ TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderFromTheTopAndNoOthe
         SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETTEXT, row, reinterpret_cast<LPARAM>(shown));
         EXPECT_EQ(row, windowTable[row].index);
         EXPECT_STREQ(windowTable[row].title, shown);
-        for (const OwnedWindow& window : ours) {
+        for (const ScopedWindow& window : ours) {
             if (window.get() == windowTable[row].window) ourRows.push_back(windowTable[row].title);
         }
     }
@@ -73,7 +73,7 @@ TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderFromTheTopAndNoOthe
 
 // A box whose stored value was neither 0 nor 1 may stand indeterminate: it still counts as ticked.
 TEST_F(Dialogs, CheckBoxReadsAsTickedInEveryStateButUnchecked) {
-    const OwnedWindow host(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
+    const ScopedWindow host(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
     CreateWindowW(L"BUTTON", L"", WS_CHILD | BS_AUTO3STATE, 0, 0, 90, 20, host.get(), HMENU(IDC_NONEDIALOG), 0, 0);
     const std::pair<int, bool> rows[] = {{BST_UNCHECKED, false}, {BST_CHECKED, true}, {BST_INDETERMINATE, true}};
     for (const auto& [state, ticked] : rows) {
@@ -85,7 +85,7 @@ TEST_F(Dialogs, CheckBoxReadsAsTickedInEveryStateButUnchecked) {
 // Every error of the shell without a code of its own is one code, told apart from success.
 TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
     Scratch folder;
-    ASSERT_TRUE(writeBytes(folder / L"notes.glimra-none", "x"));
+    ASSERT_TRUE(writeFile(folder / L"notes.glimra-none", "x"));
     Boxes boxes;
     EXPECT_EQ(kOpenFailed, openDocument((folder / L"notes.glimra-none").c_str(), nullptr));
     EXPECT_EQ(kOpenFileNotFound, openDocument((folder / L"missing.txt").c_str(), nullptr));

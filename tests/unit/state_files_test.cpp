@@ -19,11 +19,6 @@ void setMemo(const std::wstring& text) {
     wmemcpy(memoText, text.data(), text.size());
 }
 
-// Another handle without sharing, as another program holding the file would have.
-ScopedFile hold(const std::wstring& path, DWORD creation = OPEN_ALWAYS) {
-    return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, creation, 0, nullptr));
-}
-
 }  // namespace
 
 using StateFiles = Glimra;
@@ -40,7 +35,7 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
               readFile(kIni));
     loadSettings();
     EXPECT_EQ(fields({10000, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000}), fields(Settings));
-    ASSERT_TRUE(writeBytes(kIni, "; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n"));
+    ASSERT_TRUE(writeFile(kIni, "; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n"));
     loadSettings();
     EXPECT_EQ(fields({41, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 95, 41}), fields(Settings));
     Settings.sequenceCounter += 3;
@@ -96,7 +91,7 @@ TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesU
         const bool memo = row.path == kMemo;
         std::string bytes = memo ? std::string(1023998, 'm') + std::string("\x83\x83\x83", row.size - 1023998) : "";
         for (size_t i = 0; !memo && i < row.size; ++i) bytes += i % 2 ? '\0' : i + 1 == row.size ? 'b' : 'a';
-        ASSERT_TRUE(writeBytes(row.path, bytes));
+        ASSERT_TRUE(writeFile(row.path, bytes));
         setMemo(L"");
         saveFolder[0] = L'\0';
         Boxes boxes;
@@ -133,12 +128,12 @@ TEST_F(StateFiles, MemoGoesToTheFileInShiftJisOrElseUtf8AndCountsAsUnchangedOnly
         {'W', L"A", -1, true, "plain"}, {'L', L"plain", 1, true, "plain"}, {'S', L"€", 1, true, mark + "\xE2\x82\xAC"},
         {'S', fits, 1, true, fitsBytes}, {'L', fits, 1, true, fitsBytes}, {'S', fits + L'm', 0, false, fitsBytes},
         {'F', L"", 0, true, fitsBytes},  {'S', L"quick note", 0, false, fitsBytes}};
-    ASSERT_TRUE(writeBytes(kMemo, "A"));
+    ASSERT_TRUE(writeFile(kMemo, "A"));
     const std::vector<std::wstring> folder = namesIn(fs::path(kMemo).parent_path());
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);
         setMemo(step.step == 'L' || step.step == 'F' ? L"" : step.memo);
-        ASSERT_TRUE(step.step != 'W' || writeBytes(kMemo, step.file));
+        ASSERT_TRUE(step.step != 'W' || writeFile(kMemo, step.file));
         ScopedFile held = step.step == 'H' || step.step == 'F' ? hold(kMemo) : ScopedFile();
         if (step.step == 'P') SetFileAttributesW(kMemo.c_str(), FILE_ATTRIBUTE_READONLY);
         const int result = step.step == 'L' || step.step == 'F' ? loadMemo()
@@ -165,21 +160,24 @@ TEST_F(StateFiles, RandomBytesInEveryStateFileLeaveItUntouchedAndFree) {
             std::string bytes(size, '\0');
             for (char& c : bytes) c = random() % 3 ? alphabet[random() % (sizeof(alphabet) - 1)] : char(random());
             SCOPED_TRACE(testing::Message() << "case " << i << ", " << size << " bytes");
-            ASSERT_TRUE(writeBytes(file.path, bytes));
+            ASSERT_TRUE(writeFile(file.path, bytes));
             Boxes boxes;
             file.load();
             EXPECT_EQ(file.limit && size >= file.limit ? 1u : 0u, boxes.seen.size());
             EXPECT_TRUE(readFile(file.path) == bytes);
-            EXPECT_TRUE(hold(file.path, OPEN_EXISTING).valid()) << "left open";
+            EXPECT_TRUE(hold(file.path).valid()) << "left open";
         }
     }
 }
 
 // The buffer ends against an inaccessible page: a write past its 500 characters would crash.
 TEST(Paths, TextThatDoesNotFitIsRefusedWholeNeverCut) {
-    const std::unique_ptr<char, BOOL (*)(char*)> pages(
-        static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)),
-        [](char* pages) { return VirtualFree(pages, 0, MEM_RELEASE); });
+    struct Pages {
+        static char* none() { return nullptr; }
+        static void free(char* pages) { VirtualFree(pages, 0, MEM_RELEASE); }
+    };
+    const Scoped<char*, Pages> pages(
+        static_cast<char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)));
     DWORD old = 0;
     ASSERT_TRUE(VirtualProtect(pages.get() + 4096, 4096, PAGE_NOACCESS, &old));
     wchar_t* buffer = reinterpret_cast<wchar_t*>(pages.get() + 4096) - kPathCapacity;

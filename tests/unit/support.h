@@ -8,28 +8,16 @@
 #include <deque>
 #include <functional>
 
-#include "../files.h"
+#include "../shared.h"
 #include "capture_steps.h"
 #include "image_writers.h"
 #include "memo_file.h"
 #include "process_state.h"
 #include "save_folder.h"
-#include "scoped.h"
 #include "settings.h"
 #include "text.h"
 
 inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does
-
-struct WindowCloser {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using OwnedWindow = std::unique_ptr<HWND__, WindowCloser>;
-
-inline std::wstring textOf(HWND window) {
-    wchar_t text[2048] = {};
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
 
 // While one lives, each message box shown on this thread is read, then answered from the queue
 // (OK when it is empty); any other dialog goes to onDialog, to be driven from there.
@@ -55,7 +43,7 @@ struct Boxes {
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     void take(HWND box) {
-        seen.push_back({textOf(box), textOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), nullptr});
+        seen.push_back({windowText(box), windowText(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), nullptr});
         for (HWND icon = nullptr; !seen.back().icon && (icon = FindWindowExW(box, icon, L"Static", nullptr));) {
             seen.back().icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
         }
@@ -85,31 +73,12 @@ inline std::wstring besideExe(const std::wstring& name) {
     return fs::path(module).parent_path().wstring() + L"\\" + name;
 }
 
-// Each file gets a write time of its own: Wine keeps a parsed profile while that time stays.
-inline bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    static fs::file_time_type stamp = fs::file_time_type::clock::now();
-    const bool written = static_cast<bool>(std::ofstream(fs::path(path), std::ios::binary) << bytes);
-    std::error_code error;
-    fs::last_write_time(path, stamp += std::chrono::seconds(1), error);
-    return written && !error;
-}
-
-struct Scratch {
-    Scratch() { fs::create_directory(path); }
-    ~Scratch() { fs::remove_all(path, error); }
-    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
-    inline static int count = 0;
-    const std::wstring path = fs::temp_directory_path().wstring() + L"\\glimra-" +
-                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
-    std::error_code error;
-};
-
 // Each test is a run of its own, as start-up leaves it: with a hidden main window, having read
 // memo.txt (which ends a refusal of an earlier run), and no state files beside the executable.
 class Glimra : public ::testing::Test {
 protected:
     void SetUp() override {
-        static const OwnedWindow main(CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0));
+        static const ScopedWindow main(CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0));
         startProcess(GetModuleHandleW(nullptr));
         mainWindow = main.get();
         Settings = SettingsRecord{};

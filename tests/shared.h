@@ -1,0 +1,91 @@
+// What the in-process tests and the end-to-end driver share: whole files, a file held as another
+// program holds it, scratch folders, windows found and read, text between UTF-8 and UTF-16.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "scoped.h"
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kBoundMs = 20000;  // no wait for Glimra or a window lasts longer
+
+inline std::string readFile(const fs::path& path) {  // empty when missing
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// Each file gets a write time of its own: Wine keeps a parsed profile while that time stays.
+inline bool writeFile(const fs::path& path, const std::string& bytes) {
+    static fs::file_time_type stamp = fs::file_time_type::clock::now();
+    const bool written = static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+    std::error_code error;
+    fs::last_write_time(path, stamp += std::chrono::seconds(1), error);
+    return written && !error;
+}
+
+// The names of the files in a folder, sorted; folders left out.
+inline std::vector<std::wstring> namesIn(const fs::path& folder) {
+    std::vector<std::wstring> names;
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(folder, missing)) {
+        if (!entry.is_directory()) names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Another handle without sharing, as another program holding the file would have.
+inline ScopedFile hold(const fs::path& path) {
+    return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+// A folder of its own in the temporary folder, removed with all it holds.
+struct Scratch {
+    Scratch() { fs::create_directory(path); }
+    ~Scratch() { fs::remove_all(path, error); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+    inline static int count = 0;
+    const std::wstring path =
+        fs::temp_directory_path() / ("glimra-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
+    std::error_code error;
+};
+
+struct WindowTraits {
+    static HWND none() { return nullptr; }
+    static void free(HWND window) { DestroyWindow(window); }
+};
+using ScopedWindow = Scoped<HWND, WindowTraits>;
+
+inline LRESULT ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kBoundMs, &result);
+    return LRESULT(result);
+}
+inline std::wstring windowText(HWND window) {  // WM_GETTEXT is carried across processes
+    std::wstring text(size_t(ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+    text.resize(size_t(ask(window, WM_GETTEXT, text.size(), LPARAM(&text[0]))));
+    return text;
+}
+
+inline BOOL CALLBACK addWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+inline std::vector<HWND> topLevelWindows() {  // topmost first, hidden ones too
+    std::vector<HWND> windows;
+    EnumWindows(addWindow, LPARAM(&windows));
+    return windows;
+}
+
+inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
+inline std::wstring wide(const std::string& utf8) { return fs::u8path(utf8).wstring(); }

@@ -162,10 +162,16 @@ TEST_F(Captures, EachFileThatCannotBeWrittenIsReportedAndTheNextCaptureWorks) {
 // The notices are owned by Glimra's window, never by the window being captured.
 TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) {
     const std::wstring gone = save / L"gone", image = exe.path + L"\\image\\";
-    const struct { bool imageExists; std::vector<std::wstring> messages, files; } rows[] = {
-        {true, {gone + L"が存在しなかったため、保存先を初期化します。"}, {L"img1.bmp"}},
-        {false, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
-                 L"保存先を初期化しました。"}, {L"img2.bmp"}}};
+    const LPCWSTR info = IDI_INFORMATION, error = IDI_ERROR;
+    // A file named "image" in the way: the folder cannot be made, which is told, not reported as done.
+    const struct { int image; std::vector<std::wstring> messages; std::vector<LPCWSTR> icons;
+                   std::vector<std::wstring> files; } rows[] = {
+        {1, {gone + L"が存在しなかったため、保存先を初期化します。"}, {info}, {L"img1.bmp"}},
+        {0, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
+             L"保存先を初期化しました。"}, {info, info, info}, {L"img2.bmp"}},
+        {2, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
+             image + L"を作成できませんでした。", L"\"" + image + L"\\img3.bmp\"の作成に失敗しました。"},
+         {info, info, error, error}, {}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
     const std::wstring folderFile = besideExe(L"dirInfo.dat");
     ASSERT_TRUE(writeFile(folderFile, "kept"));
@@ -173,13 +179,14 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
     EXPECT_EQ(0, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
     held.reset();
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.imageExists);
-        fs::remove_all(image);
-        if (row.imageExists) fs::create_directory(image);
+        SCOPED_TRACE(row.image);
+        fs::remove_all(exe.path + L"\\image");
+        if (row.image == 1) fs::create_directory(image);
+        if (row.image == 2) writeFile(exe.path + L"\\image", "");
         copyText(saveFolder, kPathCapacity, gone.c_str());
         Boxes boxes;
         captureAndStore(subject.get(), kFree);
-        boxes.expect(row.messages, IDI_INFORMATION, mainWindow);
+        boxes.expect(row.messages, row.icons, mainWindow);
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
         EXPECT_EQ(1, storeSaveFolder());

@@ -52,11 +52,15 @@ struct Boxes {
     }
     // These texts in this order, each captioned with the window title, with this icon and owner.
     void expect(const std::vector<std::wstring>& texts, LPCWSTR icon, HWND owner) const {
+        expect(texts, std::vector<LPCWSTR>(texts.size(), icon), owner);
+    }
+    void expect(const std::vector<std::wstring>& texts, const std::vector<LPCWSTR>& icons, HWND owner) const {
         std::vector<std::wstring> seenTexts;
-        for (const Box& box : seen) {
-            seenTexts.push_back(box.text);
-            EXPECT_EQ(L"Glimra Ver 3.00", box.caption);
-            EXPECT_TRUE(box.icon == LoadIconW(nullptr, icon) && box.owner == owner) << "icon or owner of " << box.text;
+        for (size_t i = 0; i < seen.size(); ++i) {
+            seenTexts.push_back(seen[i].text);
+            EXPECT_EQ(L"Glimra Ver 3.00", seen[i].caption);
+            EXPECT_TRUE(i < icons.size() && seen[i].icon == LoadIconW(nullptr, icons[i]) && seen[i].owner == owner)
+                << "icon or owner of " << seen[i].text;
         }
         EXPECT_EQ(texts, seenTexts);
     }

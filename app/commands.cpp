@@ -114,26 +114,30 @@ void removeDesktopShortcut(HWND window) {
     }
 }
 
+// The shell's own failures keep their own texts; any other failure is told all the same.
+struct ReadmeMessage {
+    int code;
+    const wchar_t* text;
+    UINT icon;
+};
+const ReadmeMessage kReadmeMessages[] = {
+    {kOpenOutOfMemory, L"メモリが不足しています", MB_ICONWARNING},
+    {kOpenFileNotFound, L"ファイルが見つかりません。", MB_ICONWARNING},
+    {kOpenAccessDenied, L"アクセスが拒否されました", MB_ICONERROR},
+    {kOpenShareViolation, L"ファイルの共有違反が発生しました。", MB_ICONERROR},
+};
+
 void reportReadmeOutcome(HWND window, int code) {
-    switch (code) {
-    case kOpenOutOfMemory:
-        showMessage(window, L"メモリが不足しています", MB_ICONWARNING);
-        break;
-    case kOpenFileNotFound:
-        showMessage(window, L"ファイルが見つかりません。", MB_ICONWARNING);
-        break;
-    case kOpenAccessDenied:
-        showMessage(window, L"アクセスが拒否されました", MB_ICONERROR);
-        break;
-    case kOpenShareViolation:
-        showMessage(window, L"ファイルの共有違反が発生しました。", MB_ICONERROR);
-        break;
-    case kOpenOther:
-        break;
-    default:
-        showMessage(window, L"readme.txtを開けませんでした。", MB_ICONERROR);
-        break;
+    if (code == kOpenOther) {
+        return;
     }
+    for (const ReadmeMessage& message : kReadmeMessages) {
+        if (message.code == code) {
+            showMessage(window, message.text, message.icon);
+            return;
+        }
+    }
+    showMessage(window, L"readme.txtを開けませんでした。", MB_ICONERROR);
 }
 
 // A readme path too long for its buffer is as good as missing; an empty path is never opened.

@@ -48,6 +48,15 @@ void showFromTray() {
     hiddenInTray = false;
 }
 
+// A window that ends while hidden there (the session's end) takes its icon with it; Windows would
+// leave it in the notification area until the mouse passes over it.
+void removeTrayIcon() {
+    if (hiddenInTray) {
+        Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+        hiddenInTray = false;
+    }
+}
+
 void closeMainWindow(HWND window) {
     if (isChecked(panel, IDC_ISTASK)) {
         hideToTray(window);
@@ -299,6 +308,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         fitPanel(window, wParam);
         return 0;
     case WM_DESTROY:
+        removeTrayIcon();
         PostQuitMessage(0);
         return 0;
     case WM_COMMAND:

@@ -1,5 +1,6 @@
 # Sourced: a private, quiet Wine prefix inside the build folder, with Japanese fonts mapped and
-# its own user folders (nothing of Wine's reaches $HOME but its cache), and an X display (a private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
+# its own user folders (nothing of Wine's reaches $HOME but its cache), and an X display (a
+# private Xvfb when there is none, or when GLIMRA_PRIVATE_DISPLAY is set).
 # On a private display every Wine process joins one virtual desktop of the screen's size: Wine
 # then draws the window frames, and without a window manager each activation would otherwise
 # wait two seconds for the X focus (every message box of a test).

@@ -88,7 +88,7 @@ void timeSteps(const fs::path& folder, int repeats) {
     };
     timeStep("createCaptureBitmap", repeats, create, [&] { bitmap.reset(); });
     // Selected only meanwhile, as GDI+ must not get it selected; flushed, so the pixels are there.
-    const auto draw = [&](void (*step)(HDC, const CaptureRegion&)) {
+    const auto draw = [&](auto step) {
         const ScopedSelection selection(dc.get(), bitmap.get());
         step(dc.get(), region);
         return GdiFlush() != FALSE;

@@ -96,8 +96,8 @@ void storeState(HWND window, bool tellFailures) {
     }
 }
 
-void closeQuietly(HWND window) {
-    storeState(window, false);
+void storeAndEnd(HWND window, bool tellFailures) {
+    storeState(window, tellFailures);
     DestroyWindow(window);
     PostQuitMessage(0);
 }
@@ -111,7 +111,7 @@ void carryOut(HWND window, Ending ending) {
         saveStateAndClose(window);
         return;
     case Ending::SessionEnd:
-        closeQuietly(window);
+        storeAndEnd(window, false);
         return;
     case Ending::None:
         return;
@@ -161,18 +161,12 @@ LRESULT comeForward(HWND window) {
     return TRUE;
 }
 
-// The window has a fixed size and no maximize box, so a maximize request (a shortcut set to run
-// maximized, start /max) leaves it at its own size; the panel fills whatever client area it has.
-void fitPanel(HWND window, WPARAM sizeKind) {
+// The window has a fixed size, the panel's, and no maximize box, so a maximize request (a shortcut
+// set to run maximized, start /max) is turned back to that size.
+void keepPanelSize(HWND window, WPARAM sizeKind) {
     if (sizeKind == SIZE_MAXIMIZED) {
         ShowWindow(window, SW_RESTORE);
-        return;
     }
-    RECT client = {};
-    if (sizeKind == SIZE_MINIMIZED || !panel || !GetClientRect(window, &client)) {
-        return;
-    }
-    MoveWindow(panel, 0, 0, client.right, client.bottom, TRUE);
 }
 
 void paintNothing(HWND window) {
@@ -239,7 +233,6 @@ int createMainWindow(HINSTANCE instance, int showState) {
     // its panel without telling it.
     showSettingsInPanel();
 
-    fitPanel(mainWindow, SIZE_RESTORED);
     ShowWindow(mainWindow, showState);
     // The panel is a child: the start's show state belongs to the main window alone.
     ShowWindow(panel, SW_SHOW);
@@ -264,9 +257,7 @@ void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* ti
 }  // namespace
 
 void saveStateAndClose(HWND window) {
-    storeState(window, true);
-    DestroyWindow(window);
-    PostQuitMessage(0);
+    storeAndEnd(window, true);
 }
 
 void requestEnding(HWND window, Ending ending) {
@@ -305,7 +296,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         endSession(window, wParam);
         return 0;
     case WM_SIZE:
-        fitPanel(window, wParam);
+        keepPanelSize(window, wParam);
         return 0;
     case WM_DESTROY:
         removeTrayIcon();

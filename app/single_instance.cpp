@@ -4,8 +4,10 @@
 #include "app.h"
 
 #include <cstdint>
+#include <cwchar>
 
 #include "process_state.h"
+#include "text.h"
 
 namespace {
 
@@ -18,9 +20,7 @@ constexpr UINT kAnswerBoundMs = 5000;
 // "Local\Glimra3-" and sixteen hexadecimal digits. Object and message names are limited to far
 // fewer characters than a path may have, so the path goes into the name as its hash.
 constexpr int kNameCapacity = 40;
-const wchar_t kNamePrefix[] = L"Glimra3-";
 const wchar_t kMutexNamespace[] = L"Local\\";
-constexpr int kHashDigits = 16;
 
 UINT secondStartMessage;
 
@@ -35,7 +35,8 @@ uint64_t hashOfExecutablePath() {
     }
     length = GetLongPathNameW(module, path, kPathCapacity);
     if (length == 0 || length >= static_cast<DWORD>(kPathCapacity)) {
-        length = lstrlenW(lstrcpynW(path, module, kPathCapacity));
+        copyText(path, kPathCapacity, module);
+        length = static_cast<DWORD>(wcslen(path));
     }
     CharUpperBuffW(path, length);
     uint64_t hash = 14695981039346656037ULL;
@@ -45,18 +46,10 @@ uint64_t hashOfExecutablePath() {
     return hash;
 }
 
-// prefix, "Glimra3-" and the hash in hexadecimal.
+// prefix, "Glimra3-" and the hash in sixteen hexadecimal digits.
 void buildName(wchar_t* name, const wchar_t* prefix, uint64_t hash) {
-    int at = 0;
-    for (const wchar_t* part : {prefix, kNamePrefix}) {
-        for (; *part; ++part) {
-            name[at++] = *part;
-        }
-    }
-    for (int digit = kHashDigits - 1; digit >= 0; --digit) {
-        name[at++] = L"0123456789ABCDEF"[(hash >> (digit * 4)) & 0xF];
-    }
-    name[at] = L'\0';
+    formatText(name, kNameCapacity, L"%lsGlimra3-%08X%08X", prefix, static_cast<unsigned>(hash >> 32),
+               static_cast<unsigned>(hash & 0xFFFFFFFFu));
 }
 
 // True when a main window of this file answered; it lets that copy take the foreground.

@@ -10,7 +10,7 @@
 bool copyText(wchar_t* buffer, size_t capacity, const wchar_t* text);
 bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text);
 
-// Bounded printf into a cleared buffer; formats use %ls and %d only. False when the text was cut.
+// Bounded printf into a cleared buffer; formats use %ls, %d and %X only. False when the text was cut.
 bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
 bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args);
 

@@ -1,6 +1,8 @@
 // Start-up, the main window's frame messages, the notification icon and the exit routine.
 #include "app.h"
 
+#include <cstddef>
+
 #include "ids.h"
 #include "memo_file.h"
 #include "process_state.h"
@@ -11,7 +13,9 @@
 
 HWND panel;
 
-static_assert(sizeof(NOTIFYICONDATAW) == 956, "the tray record is the full current size");
+// The record must be the Vista form, balloon icon last, or NIM_ADD would take an older layout.
+static_assert(sizeof(NOTIFYICONDATAW) == offsetof(NOTIFYICONDATAW, hBalloonIcon) + sizeof(HICON),
+              "the tray record is the full current size");
 
 namespace {
 

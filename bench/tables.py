@@ -35,31 +35,54 @@ def table(header, rows):
         print("| " + " | ".join(row) + " |")
 
 
-data = {size: figures(Path(sys.argv[1], size)) for size in sys.argv[2:]}
-rows = []
-for size, f in data.items():
-    rows += [[f"in-process: {step.replace('_', ' ')}", size, f"{f[step]:.3g}", "", "", ""] for step in STEPS]
-    for label, ours, *peer in CAPTURES:
-        theirs = [peer[1], f"{f[peer[0]]:.1f}", f"{f[ours] / f[peer[0]]:.2f}"] if peer else ["", "", ""]
-        rows.append([f"whole capture to {label}", size, f"{f[ours]:.1f}"] + theirs)
-table(["Stage", "Screen", "Ours (ms)", "Peer", "Peer (ms)", "Ours / peer"], rows)
-
 def memory(f, n):
     before, growth, after = (f[f"memory_{what}_{n}"] for what in ["before", "growth", "after"])
     return [f"{before + growth:.1f}", f"{growth / f['frame']:.2f}", f"{after:.1f}"]
 
 
-rows = [[size, f"{f['frame']:.1f}", f"{f['memory_before_1']:.1f}", *memory(f, 1), *memory(f, 2), f"{f['startup']:.0f}"]
-        for size, f in data.items()]
-table(["Screen", "Frame", "Idle", "Peak, 1st capture", "Growth / frame", "After 1st", "Peak, 2nd capture",
-       "Growth / frame", "After 2nd", "Start-up (ms)"], rows)
+def report(data):
+    """Every table of one build."""
+    rows = []
+    for size, f in data.items():
+        rows += [[f"in-process: {step.replace('_', ' ')}", size, f"{f[step]:.3g}", "", "", ""] for step in STEPS]
+        for label, ours, *peer in CAPTURES:
+            theirs = [peer[1], f"{f[peer[0]]:.1f}", f"{f[ours] / f[peer[0]]:.2f}"] if peer else ["", "", ""]
+            rows.append([f"whole capture to {label}", size, f"{f[ours]:.1f}"] + theirs)
+    table(["Stage", "Screen", "Ours (ms)", "Peer", "Peer (ms)", "Ours / peer"], rows)
+    rows = [[size, f"{f['frame']:.1f}", f"{f['memory_before_1']:.1f}", *memory(f, 1), *memory(f, 2), f"{f['startup']:.0f}"]
+            for size, f in data.items()]
+    table(["Screen", "Frame", "Idle", "Peak, 1st capture", "Growth / frame", "After 1st", "Peak, 2nd capture",
+           "Growth / frame", "After 2nd", "Start-up (ms)"], rows)
 
-table(["Screen", "copyScreen", "saveWithEncoder JPEG", "saveWithEncoder PNG"],
-      [[size] + [f"{f['peak_' + step] / f['frame']:.2f}" for step in ["copyScreen", *STEPS[5:]]]
-       for size, f in data.items()])
+    table(["Screen", "copyScreen", "saveWithEncoder JPEG", "saveWithEncoder PNG"],
+          [[size] + [f"{f['peak_' + step] / f['frame']:.2f}" for step in ["copyScreen", *STEPS[5:]]]
+           for size, f in data.items()])
 
-table(["Screen", "xwd", "import PNG", "import JPEG", "scrot", "Our BMP / xwd", "Our PNG / import / scrot",
-       "Our JPEG / import", "Differing pixels"],
-      [[size] + [f"{f['rss_' + peer] / 1024:.1f}" for peer in ["xwd", "import_png", "import_jpeg", "scrot_png"]] +
-       [" / ".join(str(f[name]) for name in names) for names in [FILES[:2], FILES[2:5], FILES[5:]]] +
-       [f"{f['differing_pixels']:.0f}"] for size, f in data.items()])
+    table(["Screen", "xwd", "import PNG", "import JPEG", "scrot", "Our BMP / xwd", "Our PNG / import / scrot",
+           "Our JPEG / import", "Differing pixels"],
+          [[size] + [f"{f['rss_' + peer] / 1024:.1f}" for peer in ["xwd", "import_png", "import_jpeg", "scrot_png"]] +
+           [" / ".join(str(f[name]) for name in names) for names in [FILES[:2], FILES[2:5], FILES[5:]]] +
+           [f"{f['differing_pixels']:.0f}"] for size, f in data.items()])
+
+
+def compare(runs):
+    """The builds side by side: each step and whole capture, in milliseconds."""
+    builds = list(runs)
+    keys = [(f"in-process: {step.replace('_', ' ')}", step) for step in STEPS]
+    keys += [(f"whole capture to {label}", ours) for label, ours, *_ in CAPTURES if not _ or _[0] != "scrot_png"]
+    rows = [[label, size] + [f"{runs[build][size][key]:.3g}" for build in builds]
+            for size in runs[builds[0]] for label, key in keys]
+    table(["Stage", "Screen"] + [f"{build} (ms)" for build in builds], rows)
+
+
+# Arguments: BUILD=RUN_FOLDER for each build timed, then --, then the screen sizes.
+split = sys.argv.index("--")
+sizes = sys.argv[split + 1:]
+runs = {arg.split("=", 1)[0]: {size: figures(Path(arg.split("=", 1)[1], size)) for size in sizes}
+        for arg in sys.argv[1:split]}
+for build, data in runs.items():
+    print(f"\n### {build}")
+    report(data)
+if len(runs) > 1:
+    print("\n### The builds side by side")
+    compare(runs)

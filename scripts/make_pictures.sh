@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Remakes the README's pictures from the real program: the main window inside the Wine virtual
 # desktop that wine-env.sh sets up on a private screen (Wine draws the frames there), at 100 % and
-# at 150 %, and a whole-screen capture that Glimra itself saved.
+# at 150 %, and a whole-screen capture that Glimra itself saved. It uses the build that runs here
+# (the 32-bit one where the kernel runs 32-bit programs), or BUILD_DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR="${BUILD_DIR:-$PWD/build}"
+source scripts/builds.sh
+BUILD_DIR="${BUILD_DIR:-$(glimra_build_dir "$(glimra_runnable_build)")}"
 [ -f "$BUILD_DIR/Glimra3.exe" ] || { echo "Build first: bash scripts/run.sh (or cmake --build $BUILD_DIR)"; exit 1; }
 probe="$BUILD_DIR/window_probe.exe"
-i686-w64-mingw32-g++ -std=c++17 -O2 -Wall -Wextra -static -municode -o "$probe" scripts/window_probe.cpp
+"$(glimra_cxx "$(glimra_build_of "$BUILD_DIR")")" -std=c++17 -O2 -Wall -Wextra -static -municode \
+  -o "$probe" scripts/window_probe.cpp
 GLIMRA_PRIVATE_DISPLAY=1
 source scripts/wine-env.sh
 # Wine takes the DPI from the prefix when its server starts; the prefix is left at 96 DPI.

@@ -4,13 +4,27 @@
 # On a private display every Wine process joins one virtual desktop of the screen's size: Wine
 # then draws the window frames, and without a window manager each activation would otherwise
 # wait two seconds for the X focus (every message box of a test).
-# Expects BUILD_DIR. Sets WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES, LANG, DISPLAY.
+# Expects BUILD_DIR, a configured build folder; its build (win32 or win64) picks the Wine and the
+# prefix, each build with a prefix of its own. Sets GLIMRA_BUILD, GLIMRA_WINE, WINELOADER,
+# WINESERVER, WINEARCH, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES, LANG, DISPLAY, and a function
+# `wine` that runs this build's loader.
 
+GLIMRA_BUILD=$(sed -n 's/^GLIMRA_ARCH:INTERNAL=//p' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null)
+[ -n "$GLIMRA_BUILD" ] || { echo "wine-env.sh: $BUILD_DIR is not a configured build folder" >&2; return 1; }
+# Debian's /usr/bin/wine picks wine32 whenever it is installed, even where it cannot run: each
+# build names its loader, and every tool of the prefix goes through it. wineserver64 serves both.
+if [ "$GLIMRA_BUILD" = win64 ]; then
+  export GLIMRA_WINE=/usr/lib/wine/wine64 WINEARCH=win64
+else
+  export GLIMRA_WINE=/usr/lib/wine/wine WINEARCH=win32
+fi
+export WINELOADER=$GLIMRA_WINE WINESERVER=/usr/lib/wine/wineserver64
+wine() { "$GLIMRA_WINE" "$@"; }
+wineserver() { "$WINESERVER" "$@"; }
 export WINEPREFIX="$BUILD_DIR/wineprefix"
 export WINEDEBUG=-all
 # No menu builder: it would turn every shortcut on the desktop into a .desktop file under $HOME.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win32
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
 
@@ -40,7 +54,7 @@ glimra_reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 
 if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready-3" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  wine wineboot -i >/dev/null 2>&1 || true
   wineserver -w
   # Ume UI Gothic has MS UI Gothic's line height (12 pixels at 9 points), so the panel's dialog
   # units come out as on Windows and it fits its window; IPAPGothic is 13 and would not.

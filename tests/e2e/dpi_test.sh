@@ -5,8 +5,8 @@
 set -euo pipefail
 dpi() {
   "$1" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$2" /f >/dev/null 2>&1
-  wineserver -k || true
-  wineserver -w
+  "${WINESERVER:-wineserver}" -k || true
+  "${WINESERVER:-wineserver}" -w
 }
 log=$(mktemp) && trap 'dpi "$1" 96; rm -f "$log"' EXIT
 failed=0

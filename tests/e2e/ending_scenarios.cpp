@@ -13,7 +13,11 @@ class MappedDrive {
 public:
     explicit MappedDrive(const std::wstring& folder) {
         if (!underWine()) {
-            if (DefineDosDeviceW(0, L"Q:", folder.c_str())) letter = L"Q:";
+            const DWORD taken = GetLogicalDrives();
+            for (wchar_t free = L'Q'; free <= L'Y' && letter.empty(); ++free) {
+                const std::wstring name = {free, L':'};
+                if (!(taken & (1u << (free - L'A'))) && DefineDosDeviceW(0, name.c_str(), folder.c_str())) letter = name;
+            }
             return;
         }
         devices_ = "$(dirname $(realpath " + unixPath(L"C:\\") + "))/dosdevices";

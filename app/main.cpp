@@ -9,7 +9,7 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
     startProcess(instance);
     ScopedHandle claim;
-    if (!claimExecutableFile(&claim)) {
+    if (!claimStateFolder(&claim)) {
         return 0;
     }
     ScopedGdiplus gdiplus;

@@ -1,29 +1,19 @@
 // Start-up, the main window's frame messages, the notification icon and the exit routine.
 #include "app.h"
 
-#include <cstddef>
-
 #include "ids.h"
 #include "memo_file.h"
 #include "process_state.h"
 #include "save_folder.h"
 #include "settings.h"
-#include "text.h"
 #include "ui.h"
 
 HWND panel;
 
-// The record must be the Vista form, balloon icon last, or NIM_ADD would take an older layout.
-static_assert(sizeof(NOTIFYICONDATAW) == offsetof(NOTIFYICONDATAW, hBalloonIcon) + sizeof(HICON),
-              "the tray record is the full current size");
-
 namespace {
-
-NOTIFYICONDATAW trayIconData;
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 constexpr UINT kTrayIconId = 0;
 
 // The size the window is created with, until the panel inside it gives the real one.
@@ -34,32 +24,8 @@ void showLoadFailure(const wchar_t* fileName) {
     showFormattedMessage(mainWindow, MB_ICONERROR, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
 }
 
-// Between a close with 1016 ticked and the window's return from the notification area.
-bool hiddenInTray;
-
 // The way out asked for while a capture ran, carried out once it has finished.
 Ending deferredEnding = Ending::None;
-
-void hideToTray(HWND window) {
-    Shell_NotifyIconW(NIM_ADD, &trayIconData);
-    ShowWindow(window, SW_HIDE);
-    hiddenInTray = true;
-}
-
-void showFromTray() {
-    ShowWindow(mainWindow, SW_SHOW);
-    Shell_NotifyIconW(NIM_DELETE, &trayIconData);
-    hiddenInTray = false;
-}
-
-// A window that ends while hidden there (the session's end) takes its icon with it; Windows would
-// leave it in the notification area until the mouse passes over it.
-void removeTrayIcon() {
-    if (hiddenInTray) {
-        Shell_NotifyIconW(NIM_DELETE, &trayIconData);
-        hiddenInTray = false;
-    }
-}
 
 void closeMainWindow(HWND window) {
     if (isChecked(panel, IDC_ISTASK)) {
@@ -73,10 +39,13 @@ void closeMainWindow(HWND window) {
     saveStateAndClose(window);
 }
 
-// What every way out stores. A failure is told unless the session is ending: no one is there to
-// read a box then, and a box would only hold up the end of the session.
-void storeState(HWND window, bool tellFailures) {
+// What every way out stores; true when everything reached its file. A failure is told unless the
+// session is ending: no one is there to read a box then, and a box would only hold up the end of
+// the session.
+bool storeState(HWND window, bool tellFailures) {
+    bool stored = true;
     auto tell = [&](const wchar_t* text) {
+        stored = false;
         if (tellFailures) {
             showMessage(window, text, MB_ICONERROR);
         }
@@ -98,10 +67,16 @@ void storeState(HWND window, bool tellFailures) {
             tell(L"メモの保存に失敗しました。");
         }
     }
+    return stored;
 }
 
+// After a failed store the user may free the file and end again: the window, its boxes and the
+// memo stay as they are, and nothing is lost by ending later.
 void storeAndEnd(HWND window, bool tellFailures) {
-    storeState(window, tellFailures);
+    if (!storeState(window, tellFailures) && tellFailures &&
+        showMessage(window, L"終了しますか？", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+        return;
+    }
     DestroyWindow(window);
     PostQuitMessage(0);
 }
@@ -141,22 +116,10 @@ void restoreFromTray(LPARAM mouseMessage) {
     showFromTray();
 }
 
-// A restarted taskbar has forgotten every icon and announces itself with this message.
-UINT taskbarCreatedMessage() {
-    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-    return message;
-}
-
-void addTrayIconAgain() {
-    if (hiddenInTray) {
-        Shell_NotifyIconW(NIM_ADD, &trayIconData);
-    }
-}
-
-// A second start of this executable file: the running window comes back and to the front, or the
-// box it is showing does.
+// A second start of an executable in this folder: the running window comes back and to the front,
+// or the box it is showing does.
 LRESULT comeForward(HWND window) {
-    if (hiddenInTray) {
+    if (hiddenInTray()) {
         showFromTray();
     } else if (IsIconic(window)) {
         ShowWindow(window, SW_RESTORE);
@@ -245,20 +208,24 @@ int createMainWindow(HINSTANCE instance, int showState) {
     return 1;
 }
 
-namespace {
-
-void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* tip, HINSTANCE instance) {
-    trayIconData = NOTIFYICONDATAW{};
-    trayIconData.cbSize = sizeof(trayIconData);
-    trayIconData.hWnd = window;
-    trayIconData.uID = iconNumber;
-    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIconData.uCallbackMessage = kTrayCallbackMessage;
-    trayIconData.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
-    copyText(trayIconData.szTip, ARRAYSIZE(trayIconData.szTip), tip);
+// Messages above WM_USER, registered ones too, are dropped on their way from a process of lower
+// integrity to an elevated window: the taskbar, or a second start from a normal prompt, could not
+// reach a copy run as administrator. The filter came with Windows 7.
+int allowMessagesFromOtherLevels(HWND window) {
+    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    const auto filter = reinterpret_cast<MessageFilter>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "ChangeWindowMessageFilterEx")));
+    if (!filter) {
+        return 0;
+    }
+    int allowed = 0;
+    for (UINT message : {taskbarCreatedMessage(), secondStartMessage()}) {
+        if (message && filter(window, message, MSGFLT_ALLOW, nullptr)) {
+            ++allowed;
+        }
+    }
+    return allowed;
 }
-
-}  // namespace
 
 void saveStateAndClose(HWND window) {
     storeAndEnd(window, true);
@@ -287,6 +254,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE:
         prepareTrayIcon(IDI_GLIMRA, window, kTrayIconId, titleText, appInstance);
+        allowMessagesFromOtherLevels(window);
         return 0;
     case WM_PAINT:
         paintNothing(window);

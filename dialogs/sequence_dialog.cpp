@@ -36,11 +36,15 @@ void noteFieldEdited(HWND dialog) { SetWindowLongPtrW(dialog, DWLP_USER, TRUE); 
 
 bool fieldEdited(HWND dialog) { return GetWindowLongPtrW(dialog, DWLP_USER) != FALSE; }
 
+// The control reads an empty field as 0, which would number the next image 1 again: a cleared
+// field is no number, as far as the counter goes.
+bool fieldEmpty(HWND dialog) { return GetWindowTextLengthW(GetDlgItem(dialog, IDC_SEQUENCE_EDIT)) == 0; }
+
 // Text that is no number within the range leaves the control at its last valid position, and
 // that position is what is stored; the error flag in the high word is not part of it. A field left
-// as it was keeps the counter, which may lie beyond what the field can show.
+// as it was, or emptied, keeps the counter, which may lie beyond what the field can show.
 void storeCounter(HWND dialog) {
-    if (fieldEdited(dialog)) {
+    if (fieldEdited(dialog) && !fieldEmpty(dialog)) {
         LRESULT reply = SendDlgItemMessageW(dialog, IDC_SEQUENCE_UPDOWN, UDM_GETPOS, 0, 0);
         Settings.sequenceCounter = LOWORD(reply);
     }

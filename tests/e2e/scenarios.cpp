@@ -307,7 +307,8 @@ TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReport
                heldMemo = hold(glimra.path(L"memo.txt"));
         EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT, {{L"ファイルの書き込みに失敗しました。", Icon::Error},
                                                       {L"ファイルの書き込みに失敗しました。", Icon::Error},
-                                                      {L"メモの保存に失敗しました。", Icon::Error}}));
+                                                      {L"メモの保存に失敗しました。", Icon::Error},
+                                                      question(L"終了しますか？", IDYES)}));
     }
     EXPECT_EQ(stored, glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
 }

@@ -22,13 +22,14 @@ ScopedWindow window(const wchar_t* className, const wchar_t* title, DWORD style 
 
 using Dialogs = Glimra;
 
-// A field left as it was keeps a counter beyond what it can show.
+// A field left as it was keeps a counter beyond what it can show; an emptied one keeps it too.
 TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumberTyped) {
     InitCommonControls();
     const struct { int counter; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
         {42, nullptr, IDOK, L"42", 42}, {12000, nullptr, IDOK, L"9999", 12000}, {42, L"10000", IDOK, L"42", 42},
         {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 70000},
-        {12000, L"500", IDOK, L"9999", 500}};
+        {12000, L"500", IDOK, L"9999", 500}, {41, L"", IDOK, L"41", 41}, {41, L"12a", IDOK, L"41", 41},
+        {12000, L"", IDOK, L"9999", 12000}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         Settings.sequenceCounter = row.counter;

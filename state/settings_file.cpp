@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include "held_files.h"
 #include "process_state.h"
+#include "scoped.h"
 #include "text.h"
 
 SettingsRecord Settings;
@@ -42,12 +44,25 @@ const StoredKey kStoredKeys[] = {
     {L"IMG", L"QUALITY", &SettingsRecord::QUALITY, 95},
 };
 
+// The profile calls give the defaults for a file they cannot open, as for a missing one: a file
+// another program holds for a moment is waited for first, so its values are not taken for absent.
+void waitUntilReadable(const wchar_t* path) {
+    retryWhileHeld(path, [&] {
+        ScopedFile file(
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid() || GetLastError() == ERROR_FILE_NOT_FOUND;
+    });
+}
+
 }  // namespace
 
 // A settings file that cannot be named leaves the defaults, as a missing file does.
 void loadSettings() {
     wchar_t path[kPathCapacity] = {};
     bool named = exeRelativePath(path, settingsFileName);
+    if (named) {
+        waitUntilReadable(path);
+    }
     for (const StoredKey& stored : kStoredKeys) {
         Settings.*stored.field =
             named ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
@@ -56,20 +71,32 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM;
 }
 
-// Every key is tried even after a failure, so as much as can be kept is kept.
+// Every key is tried in each round even after a failure, so as much as can be kept is kept; a
+// round after a hold writes only the keys that did not reach the file.
 int saveSettings() {
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
         return 0;
     }
-    int written = 1;
-    for (const StoredKey& stored : kStoredKeys) {
-        wchar_t value[kSettingValueCapacity];
-        formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-        if (!WritePrivateProfileStringW(stored.section, stored.key, value, path)) {
-            written = 0;
+    bool written[ARRAYSIZE(kStoredKeys)] = {};
+    return retryWhileHeld(path, [&] {
+        bool all = true;
+        DWORD firstError = ERROR_SUCCESS;
+        for (size_t i = 0; i < ARRAYSIZE(kStoredKeys); ++i) {
+            if (written[i]) {
+                continue;
+            }
+            const StoredKey& stored = kStoredKeys[i];
+            wchar_t value[kSettingValueCapacity];
+            formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
+            written[i] = WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
+            if (!written[i] && all) {
+                all = false;
+                firstError = GetLastError();
+            }
         }
-    }
-    return written;
+        SetLastError(firstError);
+        return all;
+    }) ? 1 : 0;
 }

@@ -54,6 +54,12 @@ void waitUntilReadable(const wchar_t* path) {
     });
 }
 
+bool writeKey(const StoredKey& stored, const wchar_t* path) {
+    wchar_t value[kSettingValueCapacity];
+    formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
+    return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
+}
+
 }  // namespace
 
 // A settings file that cannot be named leaves the defaults, as a missing file does.
@@ -71,32 +77,25 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM;
 }
 
-// Every key is tried in each round even after a failure, so as much as can be kept is kept; a
-// round after a hold writes only the keys that did not reach the file.
+// The keys go in table order, so a wait for a hold resumes at the key it stopped at. After a failure
+// that no wait mends the remaining keys are still tried, so as much as can be kept is kept.
 int saveSettings() {
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
         return 0;
     }
-    bool written[ARRAYSIZE(kStoredKeys)] = {};
-    return retryWhileHeld(path, [&] {
-        bool all = true;
-        DWORD firstError = ERROR_SUCCESS;
-        for (size_t i = 0; i < ARRAYSIZE(kStoredKeys); ++i) {
-            if (written[i]) {
-                continue;
-            }
-            const StoredKey& stored = kStoredKeys[i];
-            wchar_t value[kSettingValueCapacity];
-            formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-            written[i] = WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
-            if (!written[i] && all) {
-                all = false;
-                firstError = GetLastError();
+    size_t next = 0;
+    bool whole = retryWhileHeld(path, [&] {
+        for (; next < ARRAYSIZE(kStoredKeys); ++next) {
+            if (!writeKey(kStoredKeys[next], path)) {
+                return false;
             }
         }
-        SetLastError(firstError);
-        return all;
-    }) ? 1 : 0;
+        return true;
+    });
+    for (size_t key = next + 1; !whole && key < ARRAYSIZE(kStoredKeys); ++key) {
+        writeKey(kStoredKeys[key], path);
+    }
+    return whole ? 1 : 0;
 }

@@ -20,7 +20,11 @@ class HoldFor {
     }
 
 public:
-    HoldFor(const std::wstring& path, DWORD ms) : file_(hold(path)), ms_(ms), held(file_.valid()) {
+    // A reader that shares the file with other readers, or one that shares it with no one.
+    HoldFor(const std::wstring& path, DWORD ms, bool sharedRead = false)
+        : file_(sharedRead ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                           : hold(path).release()),
+          ms_(ms), held(file_.valid()) {
         thread_.reset(CreateThread(nullptr, 0, letGo, this, 0, nullptr));
     }
     ~HoldFor() {
@@ -43,7 +47,8 @@ using HeldFiles = Glimra;
 
 // Held (way 'h') for 300 ms, every load and store of the three files is done; held for 5 s, each
 // one tried fails before the hold ends, as it would without a wait. What no wait mends is refused
-// at once: a read-only file ('r'), a folder of the file's name ('f').
+// at once: a read-only file ('r'), a folder of the file's name ('f'). Another reader that shares
+// the file ('s') stands in no one's way.
 TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithinTheBound) {
     struct Row { const char* what; const wchar_t* name; DWORD holdMs; char way; int (*run)(); int result;
                  std::string (*seen)(); std::string expected; };
@@ -67,6 +72,8 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         {"memo stored, read-only", L"memo.txt", 0, 'r', storeMemoText, 0, memoFile, "old"},
         {"memo loaded", L"memo.txt", 300, 'h', loadMemoText, 1, memoLoaded, "old"},
         {"memo loaded", L"memo.txt", 5000, 'h', loadMemoText, 0, memoLoaded, ""},
+        {"memo loaded beside another reader", L"memo.txt", 5000, 's', loadMemoText, 1, memoLoaded, "old"},
+        {"folder loaded beside another reader", L"dirInfo.dat", 5000, 's', loadFolder, 1, folderLoaded, "D:\\"},
         {"memo loaded, a folder of that name", L"memo.txt", 0, 'f', loadMemoText, 0, memoLoaded, ""},
         {"folder stored", L"dirInfo.dat", 300, 'h', storeFolder, 1, folderFile, std::string("E\0:\0\\\0", 6)},
         {"folder loaded", L"dirInfo.dat", 300, 'h', loadFolder, 1, folderLoaded, "D:\\"},
@@ -96,8 +103,8 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         const DWORD start = GetTickCount();
         int result = -1;
         {
-            const HoldFor held(path, row.holdMs);
-            ASSERT_TRUE(row.way != 'h' || held.held);
+            const HoldFor held(path, row.holdMs, row.way == 's');
+            ASSERT_TRUE((row.way != 'h' && row.way != 's') || held.held);
             result = row.run();
         }
         const DWORD took = GetTickCount() - start;

@@ -57,7 +57,7 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
     auto storeMemoText = [] { return setMemo(L"stored"), storeMemo(); };
     auto loadMemoText = [] { return loadMemo(); };
     auto memoLoaded = [] { return utf8(memoText); };
-    auto storeFolder = [] { return loadSaveFolder(), chooseSaveFolder(L"E:\\"), storeSaveFolder(); };
+    auto storeFolder = [] { return chooseSaveFolder(L"E:\\"), storeSaveFolder(); };
     auto loadFolder = [] { return loadSaveFolder(); };
     auto folderLoaded = [] { return utf8(saveFolder); };
     auto folderFile = [] { return readFile(besideExe(L"dirInfo.dat")); };
@@ -92,6 +92,8 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         SCOPED_TRACE(testing::Message() << row.what << ", held " << row.holdMs << " ms");
         const std::wstring path = besideExe(row.name);
         ASSERT_TRUE(writeAll());
+        loadSaveFolder();  // a file not read is never stored in the run
+        loadMemo();
         setMemo(L"");
         saveFolder[0] = L'\0';
         Settings = SettingsRecord{};
@@ -116,7 +118,6 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         RemoveDirectoryW(path.c_str());
         ASSERT_TRUE(writeAll());
         EXPECT_EQ(folder, namesIn(fs::path(besideExe(L"")))) << "a file left beside them";
-        loadMemo();  // a memo not read is never stored in the run
     }
 }
 

@@ -58,48 +58,46 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
     return copyText(buffer, kPathCapacity, module) && appendText(buffer, kPathCapacity, name);
 }
 
-namespace {
-
 // A path that cannot be named opens nothing, as a file held by another program would. Another
-// reader never stands in the way; a writer does, for as long as the wait for a hold lasts.
-ScopedFile openFileBesideExe(const wchar_t* name) {
-    wchar_t path[kPathCapacity] = {};
-    if (!exeRelativePath(path, name)) {
-        return ScopedFile();
-    }
-    ScopedFile file;
-    retryWhileHeld(path, [&] {
-        file.reset(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
-        return file.valid();
-    });
-    return file;
-}
-
-}  // namespace
-
+// reader never stands in the way; a writer, or a lock on the bytes, does for as long as the wait
+// for a hold lasts.
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead) {
     if (bytesRead) {
         *bytesRead = 0;
     }
-    ScopedFile file = openFileBesideExe(name);
-    if (!file) {
+    wchar_t path[kPathCapacity] = {};
+    if (!exeRelativePath(path, name)) {
         return FileRead::Unopened;
     }
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > maxBytes) {
-        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
-        return FileRead::TooLarge;
-    }
-    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    FileRead result = FileRead::Unopened;
     DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, size, &read, nullptr) || read != size) {
-        return FileRead::Failed;
+    retryWhileHeld(path, [&] {
+        ScopedFile file(
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            result = FileRead::Unopened;
+            return false;
+        }
+        DWORD size = GetFileSize(file.get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size > maxBytes) {
+            result = FileRead::TooLarge;
+            return true;
+        }
+        SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+        if (!ReadFile(file.get(), buffer, size, &read, nullptr)) {
+            result = FileRead::Failed;
+            return false;
+        }
+        result = read == size ? FileRead::Read : FileRead::Failed;
+        return true;
+    });
+    if (result == FileRead::TooLarge) {
+        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
     }
-    if (bytesRead) {
+    if (result == FileRead::Read && bytesRead) {
         *bytesRead = read;
     }
-    return FileRead::Read;
+    return result;
 }
 
 namespace {

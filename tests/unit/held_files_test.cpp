@@ -20,11 +20,14 @@ class HoldFor {
     }
 
 public:
-    // A reader that shares the file with other readers, or one that shares it with no one.
-    HoldFor(const std::wstring& path, DWORD ms, bool sharedRead = false)
-        : file_(sharedRead ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                           : hold(path).release()),
-          ms_(ms), held(file_.valid()) {
+    // A reader that shares the file with no one ('h'), one that shares it with other readers ('s'),
+    // or one of those that locks all its bytes ('l'); no one for any other way.
+    HoldFor(const std::wstring& path, DWORD ms, char way)
+        : file_(way == 'h'                ? hold(path).release()
+                : way == 's' || way == 'l' ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                         OPEN_EXISTING, 0, nullptr)
+                                           : INVALID_HANDLE_VALUE),
+          ms_(ms), held(file_.valid() && (way != 'l' || LockFile(file_.get(), 0, 0, MAXDWORD, 0))) {
         thread_.reset(CreateThread(nullptr, 0, letGo, this, 0, nullptr));
     }
     ~HoldFor() {
@@ -48,7 +51,7 @@ using HeldFiles = Glimra;
 // Held (way 'h') for 300 ms, every load and store of the three files is done; held for 5 s, each
 // one tried fails before the hold ends, as it would without a wait. What no wait mends is refused
 // at once: a read-only file ('r'), a folder of the file's name ('f'). Another reader that shares
-// the file ('s') stands in no one's way.
+// the file ('s') stands in no one's way; one that locks its bytes ('l') is waited for as a hold is.
 TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithinTheBound) {
     struct Row { const char* what; const wchar_t* name; DWORD holdMs; char way; int (*run)(); int result;
                  std::string (*seen)(); std::string expected; };
@@ -72,6 +75,7 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         {"memo stored, read-only", L"memo.txt", 0, 'r', storeMemoText, 0, memoFile, "old"},
         {"memo loaded", L"memo.txt", 300, 'h', loadMemoText, 1, memoLoaded, "old"},
         {"memo loaded", L"memo.txt", 5000, 'h', loadMemoText, 0, memoLoaded, ""},
+        {"memo loaded, its bytes locked", L"memo.txt", 300, 'l', loadMemoText, 1, memoLoaded, "old"},
         {"memo loaded beside another reader", L"memo.txt", 5000, 's', loadMemoText, 1, memoLoaded, "old"},
         {"folder loaded beside another reader", L"dirInfo.dat", 5000, 's', loadFolder, 1, folderLoaded, "D:\\"},
         {"memo loaded, a folder of that name", L"memo.txt", 0, 'f', loadMemoText, 0, memoLoaded, ""},
@@ -103,16 +107,17 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         }
         Boxes boxes;
         const DWORD start = GetTickCount();
+        const bool holds = row.way == 'h' || row.way == 'l';
         int result = -1;
         {
-            const HoldFor held(path, row.holdMs, row.way == 's');
-            ASSERT_TRUE((row.way != 'h' && row.way != 's') || held.held);
+            const HoldFor held(path, row.holdMs, row.way);
+            ASSERT_TRUE(held.held || row.way == 'r' || row.way == 'f');
             result = row.run();
         }
         const DWORD took = GetTickCount() - start;
         EXPECT_EQ(row.result, result);
         EXPECT_EQ(row.expected, row.seen());
-        EXPECT_LT(took, row.way != 'h' ? kHoldWaitMs / 2 : kHoldWaitMs + 2000) << "no end to the wait";
+        EXPECT_LT(took, holds ? kHoldWaitMs + 2000 : kHoldWaitMs / 2) << "no end to the wait, or a wait for nothing";
         EXPECT_TRUE(boxes.seen.empty());
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveDirectoryW(path.c_str());

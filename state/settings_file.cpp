@@ -48,9 +48,9 @@ const StoredKey kStoredKeys[] = {
 // another program holds for a moment is waited for first, so its values are not taken for absent.
 void waitUntilReadable(const wchar_t* path) {
     retryWhileHeld(path, [&] {
-        ScopedFile file(
+        const ScopedFile file(
             CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file.valid() || GetLastError() == ERROR_FILE_NOT_FOUND;
+        return file.valid();
     });
 }
 

@@ -20,14 +20,14 @@ class HoldFor {
     }
 
 public:
-    // A reader that shares the file with no one ('h'), one that shares it with other readers ('s'),
-    // or one of those that locks all its bytes ('l'); no one for any other way.
+    // A reader that shares the file with no one ('h'), or one that shares it with other readers
+    // ('s'); no one for any other way.
     HoldFor(const std::wstring& path, DWORD ms, char way)
-        : file_(way == 'h'                ? hold(path).release()
-                : way == 's' || way == 'l' ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                         OPEN_EXISTING, 0, nullptr)
-                                           : INVALID_HANDLE_VALUE),
-          ms_(ms), held(file_.valid() && (way != 'l' || LockFile(file_.get(), 0, 0, MAXDWORD, 0))) {
+        : file_(way == 'h'   ? hold(path).release()
+                : way == 's' ? CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                           nullptr)
+                             : INVALID_HANDLE_VALUE),
+          ms_(ms), held(file_.valid()) {
         thread_.reset(CreateThread(nullptr, 0, letGo, this, 0, nullptr));
     }
     ~HoldFor() {
@@ -51,7 +51,7 @@ using HeldFiles = Glimra;
 // Held (way 'h') for 300 ms, every load and store of the three files is done; held for 5 s, each
 // one tried fails before the hold ends, as it would without a wait. What no wait mends is refused
 // at once: a read-only file ('r'), a folder of the file's name ('f'). Another reader that shares
-// the file ('s') stands in no one's way; one that locks its bytes ('l') is waited for as a hold is.
+// the file ('s') stands in no one's way, nor does a missing file ('m').
 TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithinTheBound) {
     struct Row { const char* what; const wchar_t* name; DWORD holdMs; char way; int (*run)(); int result;
                  std::string (*seen)(); std::string expected; };
@@ -75,7 +75,6 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         {"memo stored, read-only", L"memo.txt", 0, 'r', storeMemoText, 0, memoFile, "old"},
         {"memo loaded", L"memo.txt", 300, 'h', loadMemoText, 1, memoLoaded, "old"},
         {"memo loaded", L"memo.txt", 5000, 'h', loadMemoText, 0, memoLoaded, ""},
-        {"memo loaded, its bytes locked", L"memo.txt", 300, 'l', loadMemoText, 1, memoLoaded, "old"},
         {"memo loaded beside another reader", L"memo.txt", 5000, 's', loadMemoText, 1, memoLoaded, "old"},
         {"folder loaded beside another reader", L"dirInfo.dat", 5000, 's', loadFolder, 1, folderLoaded, "D:\\"},
         {"memo loaded, a folder of that name", L"memo.txt", 0, 'f', loadMemoText, 0, memoLoaded, ""},
@@ -85,7 +84,8 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
          [] { return readFile(besideExe(L"glimra.ini")).substr(0, 28); }, saved},
         {"settings saved", L"glimra.ini", 5000, 'h', saveCounter, 0, iniFile, counter},
         {"settings loaded", L"glimra.ini", 300, 'h', loadCounter, 1, counterLoaded, "7"},
-        {"settings loaded", L"glimra.ini", 5000, 'h', loadCounter, 1, counterLoaded, "0"}};
+        {"settings loaded", L"glimra.ini", 5000, 'h', loadCounter, 1, counterLoaded, "0"},
+        {"settings loaded, no file", L"glimra.ini", 0, 'm', loadCounter, 1, counterLoaded, "0"}};
     auto writeAll = [&] {
         return writeFile(besideExe(L"memo.txt"), "old") && writeFile(besideExe(L"dirInfo.dat"), folderBytes) &&
                writeFile(besideExe(L"glimra.ini"), counter);
@@ -105,13 +105,14 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         if (row.way == 'f') {
             ASSERT_TRUE(DeleteFileW(path.c_str()) && CreateDirectoryW(path.c_str(), nullptr));
         }
+        if (row.way == 'm') DeleteFileW(path.c_str());
         Boxes boxes;
         const DWORD start = GetTickCount();
-        const bool holds = row.way == 'h' || row.way == 'l';
+        const bool holds = row.way == 'h';
         int result = -1;
         {
             const HoldFor held(path, row.holdMs, row.way);
-            ASSERT_TRUE(held.held || row.way == 'r' || row.way == 'f');
+            ASSERT_TRUE(held.held || (row.way != 'h' && row.way != 's'));
             result = row.run();
         }
         const DWORD took = GetTickCount() - start;

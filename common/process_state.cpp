@@ -110,6 +110,8 @@ const wchar_t kReplacementFormat[] = L"%ls.%08X.tmp";
 constexpr size_t kReplacementCapacity = kPathCapacity + 16;  // ".", eight digits, ".tmp"
 constexpr int kReplacementNameTries = 100;
 
+// Numbers start from the clock and the process, so two runs seldom try the same names; a name taken
+// is passed over, never opened.
 ScopedFile createReplacement(const wchar_t* path, wchar_t* replacement) {
     static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int tries = 0; tries < kReplacementNameTries; ++tries) {

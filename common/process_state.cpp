@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "held_files.h"
 #include "ids.h"
 #include "scoped.h"
 #include "text.h"
@@ -57,48 +58,80 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
     return copyText(buffer, kPathCapacity, module) && appendText(buffer, kPathCapacity, name);
 }
 
-namespace {
-
-// A path that cannot be named opens nothing, as a file held by another program would.
-ScopedFile openFileBesideExe(const wchar_t* name) {
+// A path that cannot be named opens nothing, as a file held by another program would. Another
+// reader never stands in the way; a writer, or a lock on the bytes, does for as long as the wait
+// for a hold lasts.
+FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead) {
+    if (bytesRead) {
+        *bytesRead = 0;
+    }
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, name)) {
-        return ScopedFile();
-    }
-    return ScopedFile(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-}  // namespace
-
-FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes) {
-    ScopedFile file = openFileBesideExe(name);
-    if (!file) {
         return FileRead::Unopened;
     }
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size > maxBytes) {
-        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
-        return FileRead::TooLarge;
-    }
-    SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+    FileRead result = FileRead::Unopened;
     DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, size, &read, nullptr) || read != size) {
-        return FileRead::Failed;
+    retryWhileHeld(path, [&] {
+        ScopedFile file(
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            result = FileRead::Unopened;
+            return false;
+        }
+        DWORD size = GetFileSize(file.get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size > maxBytes) {
+            result = FileRead::TooLarge;
+            return true;
+        }
+        SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
+        if (!ReadFile(file.get(), buffer, size, &read, nullptr)) {
+            result = FileRead::Failed;
+            return false;
+        }
+        result = read == size ? FileRead::Read : FileRead::Failed;
+        return true;
+    });
+    if (result == FileRead::TooLarge) {
+        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
     }
-    return FileRead::Read;
+    if (result == FileRead::Read && bytesRead) {
+        *bytesRead = read;
+    }
+    return result;
 }
 
 namespace {
 
 // The new contents go beside the file first, so the move that puts them in place stays on one
-// volume and a write cut short (a full drive) never touches the old file.
-const wchar_t kReplacementSuffix[] = L".tmp";
+// volume and a write cut short (a full drive) never touches the old file. The replacement's name
+// is the file's own with a number no file or folder there has yet, so nothing an earlier run left
+// behind (a folder, a read-only file) is ever in the way; and it is never written over.
+const wchar_t kReplacementFormat[] = L"%ls.%08X.tmp";
+constexpr size_t kReplacementCapacity = kPathCapacity + 16;  // ".", eight digits, ".tmp"
+constexpr int kReplacementNameTries = 100;
 
-bool writeNewFile(const wchar_t* path, const void* bytes, DWORD size) {
-    ScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Numbers start from the clock and the process, so two runs seldom try the same names; a name taken
+// is passed over, never opened.
+ScopedFile createReplacement(const wchar_t* path, wchar_t* replacement) {
+    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int tries = 0; tries < kReplacementNameTries; ++tries) {
+        if (!formatText(replacement, kReplacementCapacity, kReplacementFormat, path,
+                        static_cast<unsigned>(nextNumber++))) {
+            return ScopedFile();
+        }
+        ScopedFile file(
+            CreateFileW(replacement, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // A name that is free but cannot be created (a full or read-only folder) is no better than the next.
+        if (file || GetFileAttributesW(replacement) == INVALID_FILE_ATTRIBUTES) {
+            return file;
+        }
+    }
+    return ScopedFile();
+}
+
+bool writeWhole(const ScopedFile& file, const void* bytes, DWORD size) {
     DWORD written = 0;
-    return file && WriteFile(file.get(), bytes, size, &written, nullptr) && written == size &&
-           FlushFileBuffers(file.get());
+    return WriteFile(file.get(), bytes, size, &written, nullptr) && written == size && FlushFileBuffers(file.get());
 }
 
 }  // namespace
@@ -108,22 +141,26 @@ bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
     return exeRelativePath(path, name) && replaceFileWhole(path, bytes, size);
 }
 
-// A file another program holds cannot be replaced: the store fails and the file keeps its bytes.
-// So does a read-only one, which Wine would let a move replace.
+// A file another program holds past the wait cannot be replaced: the store fails and the file
+// keeps its bytes. So does a read-only one, which Wine would let a move replace.
 bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size) {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    wchar_t replacement[kPathCapacity + ARRAYSIZE(kReplacementSuffix)] = {};
-    if (!copyText(replacement, ARRAYSIZE(replacement), path) ||
-        !appendText(replacement, ARRAYSIZE(replacement), kReplacementSuffix)) {
+    wchar_t replacement[kReplacementCapacity] = {};
+    ScopedFile file = createReplacement(path, replacement);
+    if (!file) {
         return false;
     }
-    if (writeNewFile(replacement, bytes, size) &&
-        MoveFileExW(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    bool written = writeWhole(file, bytes, size);
+    file.reset();
+    if (written && retryWhileHeld(path, [&] {
+            return MoveFileExW(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        })) {
         return true;
     }
-    DeleteFileW(replacement);
+    // The one that holds the old file may have opened the new one too.
+    retryWhileHeld(replacement, [&] { return DeleteFileW(replacement) != FALSE; });
     return false;
 }

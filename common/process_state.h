@@ -30,9 +30,11 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name);
 
 enum class FileRead { Unopened, TooLarge, Failed, Read };
 // Reads a whole file beside the executable into buffer. One larger than maxBytes, or of unknown
-// size, is refused with the size message and left unread.
-FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes);
-// Replaces the file with these bytes whole, or leaves it exactly as it was and returns false.
+// size, is refused with the size message and left unread. A file another program holds is waited
+// for a moment. bytesRead, when given, gets the size read.
+FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead = nullptr);
+// Replaces the file with these bytes whole, or leaves it exactly as it was and returns false; a
+// file another program holds is waited for a moment.
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size);
 // The same for a file named by its full path.
 bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size);

@@ -1,4 +1,5 @@
-// The memo, kept in memo.txt beside the executable in the system ANSI code page or in UTF-8.
+// The memo, kept in memo.txt beside the executable in the system ANSI code page, in UTF-8 or in
+// UTF-16.
 #ifndef GLIMRA_MEMO_FILE_H
 #define GLIMRA_MEMO_FILE_H
 
@@ -7,6 +8,12 @@ constexpr int kMemoCapacity = 1024000;  // characters, terminator included
 // Holds the memo between the edit control and the file.
 extern wchar_t memoText[kMemoCapacity];
 
+// The code page of the memo's ANSI form: the system's (CP_ACP), or another one a test sets, so the
+// rules of a system whose code page is UTF-8 (65001) can be seen on any.
+extern unsigned int memoCodePage;
+
+// 0 when the file cannot be read, or is valid in no form: the memo is then empty and the file is
+// never written in that run.
 int loadMemo();
 int storeMemo();
 

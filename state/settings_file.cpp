@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include "held_files.h"
 #include "process_state.h"
+#include "scoped.h"
 #include "text.h"
 
 SettingsRecord Settings;
@@ -42,12 +44,31 @@ const StoredKey kStoredKeys[] = {
     {L"IMG", L"QUALITY", &SettingsRecord::QUALITY, 95},
 };
 
+// The profile calls give the defaults for a file they cannot open, as for a missing one: a file
+// another program holds for a moment is waited for first, so its values are not taken for absent.
+void waitUntilReadable(const wchar_t* path) {
+    retryWhileHeld(path, [&] {
+        const ScopedFile file(
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid();
+    });
+}
+
+bool writeKey(const StoredKey& stored, const wchar_t* path) {
+    wchar_t value[kSettingValueCapacity];
+    formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
+    return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
+}
+
 }  // namespace
 
 // A settings file that cannot be named leaves the defaults, as a missing file does.
 void loadSettings() {
     wchar_t path[kPathCapacity] = {};
     bool named = exeRelativePath(path, settingsFileName);
+    if (named) {
+        waitUntilReadable(path);
+    }
     for (const StoredKey& stored : kStoredKeys) {
         Settings.*stored.field =
             named ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
@@ -56,20 +77,25 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM;
 }
 
-// Every key is tried even after a failure, so as much as can be kept is kept.
+// The keys go in table order, so a wait for a hold resumes at the key it stopped at. After a failure
+// that no wait mends the remaining keys are still tried, so as much as can be kept is kept.
 int saveSettings() {
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
         return 0;
     }
-    int written = 1;
-    for (const StoredKey& stored : kStoredKeys) {
-        wchar_t value[kSettingValueCapacity];
-        formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-        if (!WritePrivateProfileStringW(stored.section, stored.key, value, path)) {
-            written = 0;
+    size_t next = 0;
+    bool whole = retryWhileHeld(path, [&] {
+        for (; next < ARRAYSIZE(kStoredKeys); ++next) {
+            if (!writeKey(kStoredKeys[next], path)) {
+                return false;
+            }
         }
+        return true;
+    });
+    for (size_t key = next + 1; !whole && key < ARRAYSIZE(kStoredKeys); ++key) {
+        writeKey(kStoredKeys[key], path);
     }
-    return written;
+    return whole ? 1 : 0;
 }

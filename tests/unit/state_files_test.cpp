@@ -83,13 +83,12 @@ TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesU
         {kFolderFile, 0, 1, besideExe(L"image\\")}, {kFolderFile, 990, 1, std::wstring(495, L'a')},
         {kFolderFile, 991, 1, std::wstring(495, L'a') + L'b'},  // an odd last byte is a character of its own
         {kFolderFile, 997, 1, std::wstring(498, L'a') + L'b'}, {kFolderFile, 998, 1, std::wstring(499, L'a')},
-        {kFolderFile, 999, 0, L""}, {kFolderFile, 1000, 0, L""}, {kMemo, 1023998, 1, std::wstring(1023998, L'm')},
-        {kMemo, 1023999, 1, std::wstring(1023998, L'm') + L'・'},  // a lead byte cut off its trail byte
-        {kMemo, 1024000, 0, L""}, {kMemo, 1024001, 0, L""}};
+        {kFolderFile, 999, 0, L""}, {kFolderFile, 1000, 0, L""}, {kMemo, 1023998, 1, std::wstring(1023996, L'm') + L'メ'},
+        {kMemo, 1023999, 1, std::wstring(1023997, L'm') + L'メ'}, {kMemo, 1024000, 0, L""}, {kMemo, 1024001, 0, L""}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.size);
         const bool memo = row.path == kMemo;
-        std::string bytes = memo ? std::string(1023998, 'm') + std::string("\x83\x83\x83", row.size - 1023998) : "";
+        std::string bytes = memo ? std::string(row.size - 2, 'm') + "\x83\x81" : "";
         for (size_t i = 0; !memo && i < row.size; ++i) bytes += i % 2 ? '\0' : i + 1 == row.size ? 'b' : 'a';
         ASSERT_TRUE(writeFile(row.path, bytes));
         setMemo(L"");

@@ -83,7 +83,7 @@ bool textOfUtf16(const char* bytes, DWORD size, bool bigEndian, wchar_t* text, i
         const unsigned second = static_cast<unsigned char>(bytes[2 * at + 1]);
         const wchar_t unit = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
         if (unit == L'\0') {
-            break;
+            return false;
         }
         text[at] = unit;
     }
@@ -97,7 +97,7 @@ bool startsWith(const char* bytes, DWORD size, const std::string& mark) {
 
 // The text of a file's bytes (followed by a zero byte) and the form they are in; false when they
 // are valid in no form, since a memo read inexactly would be stored inexactly. A zero character
-// ends the text. ANSI Japanese text is practically never valid UTF-8, and text without a byte
+// would end the text there (UTF-16 without its mark reads so), so it is not read at all. ANSI Japanese text is practically never valid UTF-8, and text without a byte
 // above 0x7F reads the same either way, so only a mark or a valid multi-byte sequence makes a
 // file UTF-8.
 bool readMemoBytes(const char* bytes, DWORD size, MemoForm& form, wchar_t* text, int capacity) {
@@ -111,6 +111,9 @@ bool readMemoBytes(const char* bytes, DWORD size, MemoForm& form, wchar_t* text,
                        : textOfUtf16(rest, size - static_cast<DWORD>(mark.size()),
                                      marked == MemoForm::Utf16BigEndian, text, capacity);
         }
+    }
+    if (memchr(bytes, '\0', size) != nullptr) {
+        return false;
     }
     bool multiByte = false;
     for (const char* at = bytes; *at != '\0' && !multiByte; ++at) {

@@ -46,6 +46,9 @@ TEST_F(Memo, EachFormLoadsExactlyAndIsStoredInItsFormWhereItLoadsBackAsTheSameTe
          0, L"", L"typed", 0,
          "\xE4\xBC\x9A\xE8\xAD\xB0\xE3\x81\xAF\x33\xE6\x99\x82\r\nCaf\xE9\r\n\xE8\xB2\xB7\xE3\x81\x84\xE7\x89\xA9\xE3"
          "\x83\xAA\xE3\x82\xB9\xE3\x83\x88\r\n"},
+        {"UTF-16LE without its mark", 0, bytes("A\0B\0"), 0, L"", L"typed", 0, bytes("A\0B\0")},
+        {"UTF-16 with a zero character", 0, bytes("\xFF\xFE" "A\0\0\0B\0"), 0, L"", L"typed", 0,
+         bytes("\xFF\xFE" "A\0\0\0B\0")},
         {"a lead byte cut off its trail byte", 0, "memo\x83", 0, L"", L"typed", 0, "memo\x83"},
         {"UTF-8 with its mark and an invalid byte", 0, "\xEF\xBB\xBFmemo\xC3", 0, L"", L"typed", 0,
          "\xEF\xBB\xBFmemo\xC3"},

@@ -24,6 +24,13 @@ std::wstring pathOfLength(const std::wstring& folder, size_t length) {
     return path;
 }
 
+// std::filesystem does not remove a folder this long here: the file system's own calls do, file
+// and folders from the bottom up to the top, which stays.
+void removeLongFolder(const std::wstring& top, std::wstring folder, const std::wstring& file) {
+    DeleteFileW((folder + file).c_str());
+    for (; folder.size() > top.size(); folder.resize(folder.rfind(L'\\'))) RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
 
 // The executable's folder and the save folder are scratch folders; the BMP file only.
@@ -151,6 +158,7 @@ TEST_F(CaptureTargets, ALongSaveFolderIsUsedWholeOrRefusedAndNeverSwappedForTheI
         EXPECT_EQ(row.made, fs::exists(folder + file));
         EXPECT_EQ(row.swapped, fs::exists(image + file));
         fs::remove(image + file);
+        removeLongFolder(place.path, folder, file);
     }
 }
 

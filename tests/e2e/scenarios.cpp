@@ -112,7 +112,9 @@ TEST(SaveSettingsOff, QuitKeepsTheSettingsFileTheNextStartNumbersFromItAndEndsIt
     glimra.tick({IDC_AUTOEND});
     glimra.press(IDC_CAPTURE_SCREEN);
     EXPECT_EQ(0u, glimra.exitCode());
-    EXPECT_EQ("[HISTORY]\r\nPICNUM=6\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+    // Numbered on from the stored 5, past the first run's img6.bmp, which stays.
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=7\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+    EXPECT_EQ((Names{L"img6.bmp", L"img7.bmp"}), namesIn(glimra.path(L"image")));
 }
 
 // Started minimized or maximized, the window shows its settings and its panel fills it; the end of

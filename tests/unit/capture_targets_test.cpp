@@ -1,7 +1,6 @@
 // What a capture refuses and what it keeps: windows it cannot show, numbers already taken, long
 // save folders; the cursor at its own size; the thread's DPI context while the steps run.
 #include <climits>
-#include <cstring>
 
 #include "screen_area.h"
 #include "support.h"

@@ -37,7 +37,7 @@ void resetSaveFolder(HWND window) {
     if (!useDefaultSaveFolder()) {
         return;
     }
-    if (!PathIsDirectoryW(saveFolder)) {
+    if (testFolder(saveFolder) != FolderState::Present) {
         if (!createSaveFolder(window)) {
             return;
         }

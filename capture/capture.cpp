@@ -4,7 +4,6 @@
 #include "capture_steps.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <ctime>
 #include <cwchar>
@@ -15,6 +14,7 @@
 #include "scoped.h"
 #include "screen_area.h"
 #include "settings.h"
+#include "system_calls.h"
 #include "text.h"
 #include "ui.h"
 
@@ -51,8 +51,10 @@ bool drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& regi
     return copied;
 }
 
+// A folder that cannot be tested (a long path where the system takes none) is kept: its files
+// are reported by name, never written to another folder.
 void ensureSaveFolder(HWND owner) {
-    if (PathIsDirectoryW(saveFolder)) {
+    if (testFolder(saveFolder) != FolderState::Missing) {
         return;
     }
     showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
@@ -60,7 +62,7 @@ void ensureSaveFolder(HWND owner) {
     if (!fallBackToDefaultSaveFolder()) {
         return;
     }
-    if (PathIsDirectoryW(saveFolder)) {
+    if (testFolder(saveFolder) == FolderState::Present) {
         return;
     }
     showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、新たに作成します。", saveFolder);
@@ -121,15 +123,34 @@ int writeImageFile(const ImageFormat& format, const CaptureRegion& region, const
     return writeBmpFile(region.width, region.height, pixels);
 }
 
-// Without pixels (no bitmap could be made) every file counts as failed and is reported.
-void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
-    if (Settings.CONSTANT) {
-        Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
+// Only a name that exists counts: a folder that cannot be read answers no name, so the search for
+// a free number always ends.
+bool anyImageExists(const wchar_t* name, const ImageFormat* const* formats, int count) {
+    for (int i = 0; i < count; ++i) {
+        wchar_t path[kPathCapacity] = {};
+        if (saveFolder[0] != L'\0' && copyText(path, kPathCapacity, saveFolder) && appendText(path, kPathCapacity, name) &&
+            appendText(path, kPathCapacity, formats[i]->extension) && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+            return true;
+        }
     }
-    wchar_t name[kPathCapacity];
-    buildImageName(name, Settings.NONEIMG != 0, Settings.CONSTANT != 0, Settings.sequenceCounter);
+    return false;
+}
+
+// Without pixels (no bitmap could be made) every file counts as failed and is reported. A numbered
+// capture takes the next number no file of a chosen format has: after a reset, a lowered number or
+// a run whose counter was not stored, earlier images stay as they are.
+void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
     const ImageFormat* formats[kImageFormatCount] = {};
-    int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
+    const int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
+    wchar_t name[kPathCapacity];
+    if (Settings.CONSTANT) {
+        do {
+            Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
+            buildImageName(name, Settings.NONEIMG != 0, true, Settings.sequenceCounter);
+        } while (anyImageExists(name, formats, count));
+    } else {
+        buildImageName(name, Settings.NONEIMG != 0, false, Settings.sequenceCounter);
+    }
     for (int i = 0; i < count; ++i) {
         // An empty folder names none: the files would land at the root of the current drive.
         bool fits = saveFolder[0] != L'\0' && buildOutputPath(saveFolder, name, formats[i]->extension);
@@ -148,11 +169,13 @@ DWORD elapsedMilliseconds(clock_t start, clock_t now) {
 }  // namespace
 
 // False when there is nothing to copy: the chosen window is gone (its rectangle would be made up),
-// or a side is zero or negative (a negative height would even turn the bitmap upside down).
+// still minimized after the wait (only its caption, or nothing, would be taken), or on no screen
+// (the image would be black); or a side is zero or negative (a negative height would even turn
+// the bitmap upside down).
 bool findCaptureRegion(HWND window, const wchar_t* modeTag, CaptureRegion* region) {
     RECT rect = {};
     if (modeTag && lstrcmpW(modeTag, kFreeModeTag) == 0) {
-        if (!findWindowArea(window, &rect)) {
+        if (IsIconic(window) || !findWindowArea(window, &rect) || !onAnyScreen(rect)) {
             return false;
         }
         *region = {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
@@ -208,20 +231,30 @@ void drawCursor(HDC target, const CaptureRegion& region) {
     // GetIconInfo hands out copies of the cursor's bitmaps; they are ours to delete.
     ScopedGdiObject mask(icon.hbmMask);
     ScopedGdiObject colour(icon.hbmColor);
-    DrawIcon(target, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - region.left,
-             cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - region.top, cursor.hCursor);
+    // At its own size: DrawIcon would draw at the icon size, shrinking a pointer the user enlarged.
+    DrawIconEx(target, cursor.ptScreenPos.x - static_cast<int>(icon.xHotspot) - region.left,
+               cursor.ptScreenPos.y - static_cast<int>(icon.yHotspot) - region.top, cursor.hCursor, 0, 0, 0, nullptr,
+               DI_NORMAL);
 }
 
 // Everything that needs the bitmap; its DC and the bitmap itself are gone when this returns.
 void captureAndStore(HWND window, const wchar_t* modeTag) {
     CaptureRegion region = {};
-    bool haveRegion = findCaptureRegion(window, modeTag, &region);
-    ScopedMemoryDC memoryDC(haveRegion ? CreateCompatibleDC(nullptr) : nullptr);
+    ScopedMemoryDC memoryDC;
+    ScopedGdiObject bitmap;
     void* pixels = nullptr;
-    ScopedGdiObject bitmap(memoryDC ? createCaptureBitmap(region, &pixels) : nullptr);
-    // A failed copy is reported like a file that cannot be written, never saved as a black picture.
-    if (!bitmap || !pixels || !drawScreenAndCursor(memoryDC.get(), bitmap.get(), region)) {
-        pixels = nullptr;
+    {
+        // The window's rectangle, the frame bounds, the screen's size, the copy and the cursor in
+        // one space, physical pixels: a system-aware thread gets some of them scaled on a screen
+        // whose scale differs from the sign-in one. The boxes below keep the process's awareness.
+        const ScopedPhysicalPixels physicalPixels;
+        const bool haveRegion = findCaptureRegion(window, modeTag, &region);
+        memoryDC.reset(haveRegion ? CreateCompatibleDC(nullptr) : nullptr);
+        bitmap.reset(memoryDC ? createCaptureBitmap(region, &pixels) : nullptr);
+        // A failed copy is reported like a file that cannot be written, never saved as a black picture.
+        if (!bitmap || !pixels || !drawScreenAndCursor(memoryDC.get(), bitmap.get(), region)) {
+            pixels = nullptr;
+        }
     }
     // Glimra's own window owns the notices: a box disables its owner, and disabling another
     // program's window waits for that program, which may never answer.

@@ -4,30 +4,14 @@
 
 #include <dwmapi.h>
 
-#include "scoped.h"
-#include "sizes.h"
-#include "text.h"
+#include "system_calls.h"
 
 namespace {
 
-using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-
-// Windows Vista and later know the frame that is drawn. dwmapi is loaded from the system folder
-// only when asked, so the program still starts where it is missing; where it fails (no
+// Windows Vista and later know the frame that is drawn; where they do not tell it (no
 // composition, Wine) the window's rectangle is used.
 bool findFrameBounds(HWND window, RECT* area) {
-    wchar_t path[kPathCapacity] = {};
-    const UINT length = GetSystemDirectoryW(path, kPathCapacity);
-    if (length == 0 || length >= kPathCapacity || !appendText(path, kPathCapacity, L"\\dwmapi.dll")) {
-        return false;
-    }
-    ScopedModule dwm(LoadLibraryW(path));
-    if (!dwm) {
-        return false;
-    }
-    const auto getAttribute = reinterpret_cast<GetWindowAttribute>(
-        reinterpret_cast<void*>(GetProcAddress(dwm.get(), "DwmGetWindowAttribute")));
-    return getAttribute && SUCCEEDED(getAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, area, sizeof(*area)));
+    return queryWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, area, sizeof(*area));
 }
 
 }  // namespace
@@ -51,6 +35,10 @@ ScreenPart visiblePart(const CaptureRegion& region, const RECT& screen) {
     }
     return {shown.left, shown.top, shown.left - region.left, shown.top - region.top, shown.right - shown.left,
             shown.bottom - shown.top};
+}
+
+bool onAnyScreen(const RECT& area) {
+    return MonitorFromRect(&area, MONITOR_DEFAULTTONULL) != nullptr;
 }
 
 RECT virtualScreen() {

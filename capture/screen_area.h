@@ -27,6 +27,10 @@ struct ScreenPart {
 };
 ScreenPart visiblePart(const CaptureRegion& region, const RECT& screen);
 
+// True when some part of the area lies on a screen; the rectangle around every screen may hold
+// places that none shows.
+bool onAnyScreen(const RECT& area);
+
 // The rectangle around every screen, a second screen left of or above the primary one included.
 RECT virtualScreen();
 

@@ -2,8 +2,11 @@
 // and ends with the handle of the one the user confirms, or 0.
 #include "window_picker.h"
 
+#include <dwmapi.h>
+
 #include "ids.h"
 #include "process_state.h"
+#include "system_calls.h"
 #include "text.h"
 #include "ui.h"
 
@@ -25,9 +28,16 @@ bool isOneOf(const wchar_t* text, const wchar_t* const* names, size_t count) {
     return false;
 }
 
+// Windows on another virtual desktop and suspended Store apps are visible yet cloaked: no one can
+// see them. Where the system cannot tell, nothing counts as cloaked.
+bool isCloaked(HWND window) {
+    DWORD cloaked = 0;
+    return queryWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked)) && cloaked != 0;
+}
+
 // Reads the title only for windows whose class passed; false for a window not worth listing.
 bool readListableTitle(HWND window, wchar_t* title) {
-    if (!IsWindowVisible(window) || window == mainWindow) {
+    if (!IsWindowVisible(window) || isCloaked(window) || window == mainWindow) {
         return false;
     }
     wchar_t className[kWindowTitleCapacity] = {};

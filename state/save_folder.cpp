@@ -76,6 +76,14 @@ bool useDefaultSaveFolder() {
     return true;
 }
 
+FolderState testFolder(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderState::Present : FolderState::Missing;
+    }
+    return wcsnlen(path, kPathCapacity) >= MAX_PATH ? FolderState::Unknown : FolderState::Missing;
+}
+
 bool createSaveFolder(HWND owner) {
     if (CreateDirectoryW(saveFolder, nullptr)) {
         return true;

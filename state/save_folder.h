@@ -21,6 +21,13 @@ bool useDefaultSaveFolder();
 // The same without counting as chosen: the capture's way out of a missing folder.
 bool fallBackToDefaultSaveFolder();
 
+// Whether a path names a folder, by the file system's own test: the shell's path tests stop at
+// MAX_PATH characters on Windows. A path that long whose test fails may be one the system takes no
+// path that long for at all, so it is Unknown: such a folder is never taken for missing and
+// swapped for another.
+enum class FolderState { Present, Missing, Unknown };
+FolderState testFolder(const wchar_t* path);
+
 // Creates the missing save folder; a failure (a file of that name in the way, a folder that takes
 // no new entries) is told with the folder's name, so it is never reported as in place.
 bool createSaveFolder(HWND owner);

@@ -112,7 +112,9 @@ TEST(SaveSettingsOff, QuitKeepsTheSettingsFileTheNextStartNumbersFromItAndEndsIt
     glimra.tick({IDC_AUTOEND});
     glimra.press(IDC_CAPTURE_SCREEN);
     EXPECT_EQ(0u, glimra.exitCode());
-    EXPECT_EQ("[HISTORY]\r\nPICNUM=6\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+    // Numbered on from the stored 5, past the first run's img6.bmp, which stays.
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=7\r\n", glimra.read(L"glimra.ini").substr(0, 21));
+    EXPECT_EQ((Names{L"img6.bmp", L"img7.bmp"}), namesIn(glimra.path(L"image")));
 }
 
 // Started minimized or maximized, the window shows its settings and its panel fills it; the end of
@@ -183,7 +185,7 @@ static DWORD WINAPI hangWindow(void* wake) {
     return 0;
 }
 
-TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScreenShowsThem) {
+TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeOrMaximisedAreTakenAsTheScreenShowsThemAndAHungMinimisedOneIsRefused) {
     if (!underWine()) GTEST_SKIP() << "xwd and ImageMagick check the images";
     PatternWindow target(L"被写体", {1100, 700, 1201, 761}, false);  // odd width: rows need padding
     Glimra glimra({}, {L"image"});
@@ -222,15 +224,17 @@ TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScr
     const ScopedHandle sleeper(CreateThread(nullptr, 0, hangWindow, wake.get(), 0, nullptr));
     HWND hung = nullptr;
     EXPECT_TRUE(waitFor([&] { return IsIconic(hung = FindWindowW(L"Static", L"応答なし")); }));
-    RECT maximized = {}, minimized = {};
+    RECT maximized = {};
     GetWindowRect(big.get(), &maximized);
-    for (const auto& [title, file] : {std::pair(L"最大化", L"image\\img4.bmp"), {L"応答なし", L"image\\img5.bmp"}}) {
-        glimra.press(IDC_CAPTURE_WINDOW);
-        glimra.pick(title);
-        EXPECT_TRUE(waitFor([&] { return fs::exists(glimra.path(file)); })) << "not taken: " << utf8(title);
-        EXPECT_TRUE(glimra.idle(1000)) << "Glimra hangs after taking " << utf8(title);
-    }
-    GetWindowRect(hung, &minimized);  // minimizing has long ended, and restoring waits for the thread
+    glimra.press(IDC_CAPTURE_WINDOW);
+    glimra.pick(L"最大化");
+    EXPECT_TRUE(waitFor([&] { return fs::exists(glimra.path(L"image\\img4.bmp")); })) << "not taken";
+    EXPECT_TRUE(glimra.idle(1000)) << "Glimra hangs after taking the maximized window";
+    // Restoring waits for the hung thread: the window is still minimized when the capture comes.
+    glimra.press(IDC_CAPTURE_WINDOW);
+    glimra.pick(L"応答なし");
+    glimra.expect({{L"\"" + glimra.path(L"image\\\\img5.bmp") + L"\"の作成に失敗しました。", Icon::Error}});
+    EXPECT_TRUE(IsIconic(hung));
     SetEvent(wake.get());
     WaitForSingleObject(sleeper.get(), kBoundMs);
     glimra.expect({});
@@ -239,12 +243,11 @@ TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeMaximisedOrHungAreTakenAsTheScr
         const int32_t size[] = {rect.right - rect.left, rect.bottom - rect.top};
         return std::string(reinterpret_cast<const char*>(size), sizeof(size));
     };
-    EXPECT_EQ(sizeOf(maximized) + sizeOf(minimized),
-              glimra.read(L"image\\img4.bmp").substr(18, 8) + glimra.read(L"image\\img5.bmp").substr(18, 8));
+    EXPECT_EQ(sizeOf(maximized), glimra.read(L"image\\img4.bmp").substr(18, 8));
     big.reset();  // uncovers the first window for the grab below
     ASSERT_TRUE(target.waitUntilOnScreen());
     EXPECT_EQ((Names{L"edge.xwd", L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png",
-                     L"img3.bmp", L"img4.bmp", L"img5.bmp", L"screen.xwd"}),
+                     L"img3.bmp", L"img4.bmp", L"screen.xwd"}),
               namesIn(glimra.path(L"image")));
     EXPECT_EQ("JPEG 0 0 0 0 0\n", runUnix("cd " + unixPath(glimra.path(L"image")) + " && identify -format '%m ' img1.jpg"
                                         " && xwd -root -silent | convert xwd:- -crop 101x61+1100+700 window.bmp && "

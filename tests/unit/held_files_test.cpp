@@ -39,11 +39,6 @@ public:
     const bool held;
 };
 
-void setMemo(const std::wstring& text) {
-    wmemset(memoText, L'\0', kMemoCapacity);
-    wmemcpy(memoText, text.data(), text.size());
-}
-
 }  // namespace
 
 using HeldFiles = Glimra;

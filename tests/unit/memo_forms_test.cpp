@@ -74,8 +74,7 @@ TEST_F(Memo, EachFormLoadsExactlyAndIsStoredInItsFormWhereItLoadsBackAsTheSameTe
         Boxes boxes;
         EXPECT_EQ(row.loaded, loadMemo());
         EXPECT_TRUE(row.text == memoText) << utf8(memoText).substr(0, 40);
-        wmemset(memoText, L'\0', kMemoCapacity);
-        wmemcpy(memoText, row.typed.data(), row.typed.size());
+        setMemo(row.typed);
         EXPECT_EQ(row.stored, storeMemo());
         memoCodePage = CP_ACP;
         EXPECT_TRUE(row.after == readFile(memo)) << readFile(memo).substr(0, 40);

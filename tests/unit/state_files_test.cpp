@@ -14,11 +14,6 @@ std::vector<int> fields(const SettingsRecord& record) {
     return std::vector<int>(&record.PICNUM, &record.PICNUM + sizeof(SettingsRecord) / sizeof(int));
 }
 
-void setMemo(const std::wstring& text) {
-    wmemset(memoText, L'\0', kMemoCapacity);
-    wmemcpy(memoText, text.data(), text.size());
-}
-
 }  // namespace
 
 using StateFiles = Glimra;

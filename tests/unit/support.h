@@ -71,6 +71,12 @@ struct Boxes {
     const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
 
+// The memo edit's text as the exit would take it, the rest of the buffer cleared.
+inline void setMemo(const std::wstring& text) {
+    wmemset(memoText, L'\0', kMemoCapacity);
+    wmemcpy(memoText, text.data(), text.size());
+}
+
 inline std::wstring besideExe(const std::wstring& name) {
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);

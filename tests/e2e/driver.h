@@ -156,9 +156,12 @@ struct Box {  // a message box as the user sees it, and the button that answers 
     int answer = IDOK;
     std::wstring caption = L"Glimra Ver 3.00";
 };
-inline HWND dialog(const wchar_t* caption) {  // a dialog of Glimra's other than a message box
+// A dialog of Glimra's other than a message box, once shown: it exists, still hidden, while its
+// WM_INITDIALOG fills it.
+inline HWND dialog(const wchar_t* caption) {
     HWND found = nullptr;
-    EXPECT_TRUE(waitFor([&] { return (found = FindWindowW(L"#32770", caption)) != nullptr; })) << utf8(caption);
+    EXPECT_TRUE(waitFor([&] { return (found = FindWindowW(L"#32770", caption)) && IsWindowVisible(found); }))
+        << utf8(caption);
     return found;
 }
 inline void answer(HWND box, int button) {

@@ -24,7 +24,7 @@ const wchar_t kReadmeName[] = L"readme.txt";
 // The folder is taken exactly as the chooser gives it; Cancel leaves the save folder alone.
 void changeSaveFolder(HWND window) {
     wchar_t chosen[kPathCapacity] = {};
-    browseForFolder(chosen, window, saveFolder);
+    browseForFolder(chosen, kPathCapacity, window, saveFolder);
     if (chosen[0] == L'\0') {
         return;
     }
@@ -86,7 +86,7 @@ void createDesktopShortcut(HWND window) {
 // A chosen folder whose link path would not fit creates nothing and shows nothing more.
 void createShortcutInChosenFolder(HWND window) {
     wchar_t linkPath[kPathCapacity] = {};
-    browseForFolder(linkPath, window, exeFolder);
+    browseForFolder(linkPath, kPathCapacity, window, exeFolder);
     if (linkPath[0] == L'\0') {
         return;
     }

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "scoped.h"
+#include "sizes.h"
 #include "text.h"
 
 namespace {
@@ -20,8 +21,9 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
 }  // namespace
 
 // The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
-// receives a whole path, and stays as it was after Cancel.
-void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder) {
+// receives a whole path, and stays as it was after Cancel. The path is asked for with the caller's
+// room, since SHGetPathFromIDListW stops at MAX_PATH and a longer folder would act as Cancel.
+void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
     ComPtr<IMalloc> allocator;
     SHGetMalloc(allocator.put());
 
@@ -39,8 +41,8 @@ void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder) 
     if (!chosen) {
         return;
     }
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen.get(), path)) {
-        copyText(result, MAX_PATH, path);
+    wchar_t path[kPathCapacity] = {};
+    if (SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT)) {
+        copyText(result, capacity, path);
     }
 }

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-// result (at least MAX_PATH characters) receives the confirmed folder's whole path; after Cancel
-// it is left as it was.
-void browseForFolder(wchar_t* result, HWND owner, const wchar_t* initialFolder);
+// result (capacity characters) receives the confirmed folder's whole path, or is emptied when the
+// path does not fit; after Cancel it is left as it was.
+void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder);
 
 #endif

@@ -1,5 +1,4 @@
-// The end-to-end driver: Glimra3.exe run in a folder of its own and driven from outside as a user
-// would, its boxes read across processes, its files checked on disk and, under Wine, by Linux tools.
+// Glimra3.exe run in a folder of its own and driven from outside as a user would, its files checked by Linux tools.
 #ifndef GLIMRA_E2E_DRIVER_H
 #define GLIMRA_E2E_DRIVER_H
 
@@ -26,7 +25,6 @@ bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows p
     return true;
 }
 
-// UTF-16LE without a terminator, as dirInfo.dat holds a path.
 inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
 inline ScopedHandle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
     STARTUPINFOW startup = {};
@@ -50,8 +48,7 @@ inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
     if (name) HeapFree(GetProcessHeap(), 0, name);
     return quoted;
 }
-// Stdout and stderr of a command; a bad status fails. Native programs give Wine no handle to
-// wait on, so the script's status file, written last, is polled for.
+// Stdout and stderr of a command; a bad status fails. Its status file, written last, is polled: no handle to wait on.
 inline std::string runUnix(const std::string& command) {
     const Scratch work;
     const std::string out = unixPath(work / L"out"), status = unixPath(work / L"rc");
@@ -122,8 +119,7 @@ inline Pixels grab(const RECT& rect) {
 
 enum class Icon { Error, Warning, Information, Question, Glimra, Other };
 inline const char* const kIconNames[] = {"error", "warning", "information", "question", "Glimra's", "other"};
-// A box's icon told by its pixels, compared with each candidate drawn by the driver over the same
-// background: icon handles do not cross processes under Wine.
+// A box's icon told by its pixels, against each candidate drawn over its background: icon handles do not cross.
 inline Icon iconOf(HWND box) {
     static const ScopedIcon glimraIcon(ExtractIconW(nullptr, glimraExe.c_str(), 0));
     const HICON icons[] = {LoadIconW(nullptr, IDI_ERROR), LoadIconW(nullptr, IDI_WARNING),
@@ -164,20 +160,21 @@ inline HWND dialog(const wchar_t* caption) {
         << utf8(caption);
     return found;
 }
+inline Box question(const std::wstring& text, int answer) { return {text, Icon::Question, {IDYES, IDNO}, answer}; }
+inline Box information(const std::wstring& text) { return {text, Icon::Information}; }
+inline Box error(const std::wstring& text) { return {text, Icon::Error}; }
 inline void answer(HWND box, int button) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(box, button)));
     EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(box); })) << "the box stayed after its answer";
 }
 
-// Wine's folder chooser finds a folder by item ids holding its access time, and a first read
-// after a change moves that time; read first and dated a day ahead, the folders keep their ids.
+// Wine's chooser finds folders by ids holding their access time: read and dated ahead, they keep them.
 inline void readFoldersOnTheWay(const std::wstring& path) {
     if (underWine())
         runUnix("p=" + unixPath(path) + "; until [ $p = / ]; do ls $p; touch -a -d tomorrow $p; p=$(dirname $p); done");
 }
 
-// A borderless window of the driver showing a pattern in which no two pixels are alike, so a
-// shifted, flipped or recoloured copy cannot pass.
+// A borderless window of a pattern with no two pixels alike: a shifted, flipped or recoloured copy fails.
 class PatternWindow {
 public:
     PatternWindow(const wchar_t* title, RECT rect, bool topmost) : rect_(rect) {
@@ -257,8 +254,7 @@ public:
     void menu(int id, const std::vector<Box>& boxes = {}) { send(WM_COMMAND, WPARAM(id), 0, boxes); }
     void close(const std::vector<Box>& boxes = {}) { send(WM_CLOSE, 0, 0, boxes); }
     DWORD end(UINT message, WPARAM wParam, const std::vector<Box>& boxes = {}) {  // the exit code
-        send(message, wParam, 0, boxes);
-        return exitCode();
+        return send(message, wParam, 0, boxes), exitCode();
     }
     void press(int id) const { SendNotifyMessageW(panel, WM_COMMAND, WPARAM(id), 0); }  // the panel passes menu ids on
     void capture() { press(IDC_CAPTURE_SCREEN); expect({}); }
@@ -279,7 +275,8 @@ public:
         }
         EXPECT_TRUE(!main || waitFor([&] { return noBox() && idle(); })) << "Glimra stayed busy";
     }
-    std::vector<std::wstring> pick(const std::wstring& title) const {  // the picker's rows; title chosen
+    std::vector<std::wstring> captureWindow(const std::wstring& title) const {  // the picker's rows; title chosen
+        press(IDC_CAPTURE_WINDOW);
         HWND list = GetDlgItem(dialog(L"取得可能なプロセス"), IDC_WINDOW_LIST);
         std::vector<std::wstring> rows;
         for (LRESULT row = 0, count = ask(list, LB_GETCOUNT); row < count; ++row) {
@@ -319,9 +316,7 @@ public:
         if (process_) WaitForSingleObject(process_.get(), kBoundMs);
     }
 
-    // Idle once a message posted now is handled with no dialog about, shown or not: posted messages
-    // wait while a command runs or waits for a reply, not in a modal loop. The mark is the memo's
-    // modified flag, read by nothing in Glimra, asked for briefly so the driver's windows paint.
+    // Idle once a posted message (the memo's modified flag, unread by Glimra) is handled with no dialog about.
     bool idle(DWORD bound = kBoundMs) const {
         HWND memo = GetDlgItem(panel, IDC_MEMO);
         DWORD_PTR before = 0, now = 0;
@@ -337,8 +332,7 @@ public:
     DWORD processId = 0;
 
 private:
-    // Glimra's dialogs but the panel; of those with a label of id 0xFFFF, only the message boxes
-    // have no edit, list or tree.
+    // Glimra's dialogs but the panel; the message boxes have a label 0xFFFF and no edit, list or tree.
     HWND openWindow(bool messageBox, bool hiddenToo = false) const {
         for (HWND window : windowsOf(processId, L"#32770", hiddenToo)) {
             auto has = [&](const wchar_t* className) { return FindWindowExW(window, 0, className, 0) != nullptr; };
@@ -353,6 +347,28 @@ private:
         return !box || (answer(box, GetDlgItem(box, IDYES) ? IDYES : IDOK), false);
     }
     ScopedHandle process_;
+};
+
+// A drive letter onto a folder, as subst makes one; Wine takes no subst: its drives are links in its prefix.
+struct MappedDrive {
+    explicit MappedDrive(const std::wstring& folder) {
+        for (wchar_t free = L'Q'; free <= L'Y' && letter.empty(); ++free) {
+            const std::wstring name = {free, L':'};
+            if (GetLogicalDrives() & 1u << (free - L'A')) continue;
+            if (underWine() ? link(name, "ln -sfn " + unixPath(folder)) : DefineDosDeviceW(0, name.c_str(), folder.c_str()))
+                letter = name;
+        }
+    }
+    ~MappedDrive() {
+        if (!letter.empty()) underWine() ? link(letter, "rm") : DefineDosDeviceW(DDD_REMOVE_DEFINITION, letter.c_str(), 0);
+    }
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+    static bool link(const std::wstring& drive, const std::string& command) {  // on the prefix's entry for the drive
+        const std::string entry = "/dosdevices/" + std::string(1, char(drive[0] - L'A' + 'a')) + ":";
+        return runUnix(command + " \"$(dirname $(realpath " + unixPath(L"C:\\") + "))" + entry + "\"") == "";
+    }
+    std::wstring letter;  // "Q:"; empty when none could be made
 };
 
 #endif

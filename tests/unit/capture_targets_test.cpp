@@ -124,30 +124,6 @@ TEST_F(CaptureTargets, ALongSaveFolderIsUsedWholeOrRefusedAndNeverSwappedForTheI
     }
 }
 
-// A 64x64 cursor, as the accessibility settings make it, over this process's white window: a
-// black block 40 wide and 50 high at (10, 6) of its square, its hot spot at (12, 9).
-TEST_F(CaptureTargets, CursorIsDrawnAtItsOwnSizeNotAtTheIconSize) {
-    BYTE andPlane[512], xorPlane[512] = {};
-    for (int i = 0; i < 512; ++i) andPlane[i] = i / 8 >= 6 && i / 8 < 56 ? "\xFF\xC0\0\0\0\0\x3F\xFF"[i % 8] : 0xFF;
-    const ScopedIcon cursor(CreateCursor(nullptr, 12, 9, 64, 64, andPlane, xorPlane));
-    const ScopedWindow white(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
-                                             SS_WHITERECT, 300, 200, 200, 150, nullptr, nullptr, nullptr, nullptr));
-    UpdateWindow(white.get());
-    SetCursorPos(360, 250);
-    SetCursor(cursor.get());
-    captureAndStore(white.get(), kFree);
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    const std::string bytes = readFile(save / L"img1.bmp");
-    std::vector<LONG> dark;  // x and y of every black pixel of the window, top to bottom; rows of 600 bytes
-    for (LONG y = 0; y < 150; ++y) {
-        for (LONG x = 0; x < 200; ++x) {
-            if (!bytes.compare(54 + (149 - y) * 600 + 3 * x, 3, "\0\0\0", 3)) dark.insert(dark.end(), {x, y});
-        }
-    }
-    ASSERT_EQ(2u * 40 * 50, dark.size());
-    EXPECT_EQ((std::vector<LONG>{58, 47, 97, 96}), (std::vector<LONG>{dark[0], dark[1], dark.end()[-2], dark.back()}));
-}
-
 namespace {
 
 std::vector<INT_PTR> contextsSet;  // what the stand-ins below were asked for, in order

@@ -200,22 +200,27 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
 }
 
 // The cursor is this process's own, over this process's window: Wine shows no other's. It is a
-// black block 16 wide and 18 high at (2, 3) of its 32x32 square, its hot spot at (5, 7).
-TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
-    BYTE andPlane[128], xorPlane[128] = {};
+// black block 16 wide and 18 high at (2, 3) of its 32x32 square, its hot spot at (5, 7); enlarged
+// as the accessibility settings make it, 64x64 with a block 40 by 50 at (10, 6), hot spot (12, 9),
+// drawn at its own size, not the icon size.
+TEST_F(Captures, CursorIsDrawnAtItsOwnSizeAtItsPositionLessItsHotSpotAndTheWindowCorner) {
+    BYTE andPlane[512], xorPlane[512] = {};
     for (int i = 0; i < 128; ++i) andPlane[i] = i / 4 >= 3 && i / 4 < 21 ? "\xC0\x00\x3F\xFF"[i % 4] : 0xFF;
     const ScopedIcon cursor(CreateCursor(nullptr, 5, 7, 32, 32, andPlane, xorPlane));
+    for (int i = 0; i < 512; ++i) andPlane[i] = i / 8 >= 6 && i / 8 < 56 ? "\xFF\xC0\0\0\0\0\x3F\xFF"[i % 8] : 0xFF;
+    const ScopedIcon enlarged(CreateCursor(nullptr, 12, 9, 64, 64, andPlane, xorPlane));
     const ScopedWindow target(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE |
                                              SS_WHITERECT, 300, 200, 200, 150, nullptr, nullptr, nullptr, nullptr));
     UpdateWindow(target.get());
     SetCursorPos(360, 250);
-    SetCursor(cursor.get());
-    const struct { HWND window; const wchar_t* mode; RECT searched; POINT first, last; } rows[] = {
-        {target.get(), kFree, {0, 0, 200, 150}, {57, 46}, {72, 63}},
-        {GetDesktopWindow(), L"mode:desktop", {300, 200, 500, 350}, {357, 246}, {372, 263}}};
+    const struct { HCURSOR cursor; HWND window; const wchar_t* mode; RECT searched; POINT first, last; size_t black; }
+        rows[] = {{cursor.get(), target.get(), kFree, {0, 0, 200, 150}, {57, 46}, {72, 63}, 16 * 18},
+                  {cursor.get(), GetDesktopWindow(), L"mode:desktop", {300, 200, 500, 350}, {357, 246}, {372, 263}, 16 * 18},
+                  {enlarged.get(), target.get(), kFree, {0, 0, 200, 150}, {58, 47}, {97, 96}, 40 * 50}};
     Settings = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
+        SetCursor(row.cursor);
         captureAndStore(row.window, row.mode);
         const std::string bytes = readFile(save / (L"img" + std::to_wstring(Settings.sequenceCounter) + L".bmp"));
         ASSERT_GT(bytes.size(), 54u);
@@ -228,10 +233,11 @@ TEST_F(Captures, CursorIsDrawnAtItsPositionLessItsHotSpotAndTheWindowCorner) {
                 if (!bytes.compare(54 + (bottom - y) * stride + 3 * x, 3, "\0\0\0", 3)) dark.insert(dark.end(), {x, y});
             }
         }
-        ASSERT_EQ(2u * 16 * 18, dark.size());
+        ASSERT_EQ(2 * row.black, dark.size());
         EXPECT_EQ((std::vector<LONG>{row.first.x, row.first.y, row.last.x, row.last.y}),
                   (std::vector<LONG>{dark[0], dark[1], dark[dark.size() - 2], dark.back()}));
     }
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));  // the test's cursors go with it
 }
 
 TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {

@@ -1,18 +1,25 @@
-// The program's entry: start GDI+, build the windows, run the one message loop.
+// The program's entry: the process made safe, one copy per folder, COM and GDI+ started, the
+// windows built, the one message loop run.
 #include <windows.h>
 
 #include "app.h"
 #include "ids.h"
 #include "process_state.h"
 #include "scoped.h"
+#include "system_calls.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
+    // Before anything loads a DLL by name: one planted beside the program must never run.
+    restrictDllSearchToSystemFolder();
+    // A corrupted heap ends the program at once instead of letting it run on with the damage.
+    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     startProcess(instance);
     ScopedHandle claim;
     if (!claimStateFolder(&claim)) {
         return 0;
     }
-    ScopedGdiplus gdiplus;
+    const ScopedCoInitialize com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ScopedGdiplus gdiplusSession;
     registerMainWindowClass(instance);
     if (!createMainWindow(instance, showState)) {
         return 0;

@@ -6,6 +6,7 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "settings.h"
+#include "system_calls.h"
 #include "ui.h"
 
 HWND panel;
@@ -184,6 +185,10 @@ int createMainWindow(HINSTANCE instance, int showState) {
     panel = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PANEL), mainWindow, panelDialogProc, 0);
     fitToPanel(mainWindow, panel);
 
+    // Without GDI+ the program still runs: captures to BMP need none of it.
+    if (!gdiplus()) {
+        showLoadFailure(kGdiplusLibrary);
+    }
     loadSettings();
     if (!loadSaveFolder()) {
         showLoadFailure(folderFileName);
@@ -210,17 +215,11 @@ int createMainWindow(HINSTANCE instance, int showState) {
 
 // Messages above WM_USER, registered ones too, are dropped on their way from a process of lower
 // integrity to an elevated window: the taskbar, or a second start from a normal prompt, could not
-// reach a copy run as administrator. The filter came with Windows 7.
+// reach a copy run as administrator.
 int allowMessagesFromOtherLevels(HWND window) {
-    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-    const auto filter = reinterpret_cast<MessageFilter>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "ChangeWindowMessageFilterEx")));
-    if (!filter) {
-        return 0;
-    }
     int allowed = 0;
     for (UINT message : {taskbarCreatedMessage(), secondStartMessage()}) {
-        if (message && filter(window, message, MSGFLT_ALLOW, nullptr)) {
+        if (message && allowMessageFromOtherLevels(window, message)) {
             ++allowed;
         }
     }

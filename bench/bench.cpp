@@ -20,7 +20,7 @@
 #include "ids.h"
 #include "image_writers.h"
 #include "scoped.h"
-#include "text.h"
+#include "system_calls.h"
 
 namespace {
 
@@ -99,9 +99,11 @@ void timeSteps(const fs::path& folder, int repeats) {
     for (const std::wstring type : {L"bmp", L"jpeg", L"png"}) {
         const std::string key = type == L"bmp" ? "writeBmpFile" : "saveWithEncoder_" + fs::path(type).string();
         const auto write = [&] {
-            return copyText(outputPath, kPathCapacity, (folder / (L"step." + type)).c_str()) &&
-                   (type == L"bmp" ? writeBmpFile(region.width, region.height, pixels)
-                                   : saveWithEncoder(static_cast<HBITMAP>(bitmap.get()), (L"image/" + type).c_str()));
+            const ScopedFile file(CreateFileW((folder / (L"step." + type)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            return file && (type == L"bmp" ? writeBmpFile(file.get(), region.width, region.height, pixels)
+                                           : saveWithEncoder(file.get(), static_cast<HBITMAP>(bitmap.get()),
+                                                             (L"image/" + type).c_str()));
         };
         timeStep(key, repeats, write);
         print("RESULT", "peak_" + key, growthDuring(GetCurrentProcess(), write));

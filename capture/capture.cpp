@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "image_writers.h"
+#include "new_file.h"
 #include "process_state.h"
 #include "save_folder.h"
 #include "scoped.h"
@@ -37,6 +38,9 @@ struct ImageFormat {
 const ImageFormat kBmpFormat = {L".bmp", nullptr};
 const ImageFormat kJpegFormat = {L".jpg", L"image/jpeg"};
 const ImageFormat kPngFormat = {L".png", L"image/png"};
+
+// The image file being made; a failure message quotes it.
+wchar_t outputPath[kPathCapacity];
 
 constexpr unsigned long long kMillisecondsPerSecond = 1000;
 
@@ -77,10 +81,21 @@ int nextSequenceNumber(int number) {
     return static_cast<int>(static_cast<unsigned int>(number) + 1u);
 }
 
-// The path is quoted from its parts, so a path too long for outputPath is still shown whole:
-// the message buffer holds any folder and name with room to spare.
+// The path of an image file: the folder and the name joined by one backslash, whether or not the
+// folder ends in one, then the extension. False, with the buffer empty, when it does not fit.
+bool joinImagePath(wchar_t* path, size_t capacity, const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
+    const size_t length = wcsnlen(folder, kPathCapacity);
+    const bool folderEndsInSeparator = length > 0 && folder[length - 1] == L'\\';
+    return copyText(path, capacity, folder) &&
+           appendText(path, capacity, folderEndsInSeparator && name[0] == L'\\' ? name + 1 : name) &&
+           appendText(path, capacity, extension);
+}
+
+// The path is quoted whole even where it is too long for outputPath: the message holds more.
 void reportFailedFile(const wchar_t* name, const wchar_t* extension) {
-    showFormattedMessage(mainWindow, MB_ICONERROR, L"\"%ls%ls%ls\"の作成に失敗しました。", saveFolder, name, extension);
+    wchar_t path[kMessageCapacity] = {};
+    joinImagePath(path, kMessageCapacity, saveFolder, name, extension);
+    showFormattedMessage(mainWindow, MB_ICONERROR, L"\"%ls\"の作成に失敗しました。", path);
 }
 
 // The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.
@@ -109,18 +124,12 @@ void buildImageName(wchar_t* name, bool withoutPrefix, bool numbered, int number
     }
 }
 
-// outputPath = folder + name + extension; false, with outputPath empty, when that does not fit.
-bool buildOutputPath(const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
-    wmemset(outputPath, L'\0', kPathCapacity);
-    return copyText(outputPath, kPathCapacity, folder) && appendText(outputPath, kPathCapacity, name) &&
-           appendText(outputPath, kPathCapacity, extension);
-}
-
-int writeImageFile(const ImageFormat& format, const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
+int writeImageFile(HANDLE file, const ImageFormat& format, const CaptureRegion& region, const void* pixels,
+                   HBITMAP bitmap) {
     if (format.mimeType) {
-        return saveWithEncoder(bitmap, format.mimeType);
+        return saveWithEncoder(file, bitmap, format.mimeType);
     }
-    return writeBmpFile(region.width, region.height, pixels);
+    return writeBmpFile(file, region.width, region.height, pixels);
 }
 
 // Only a name that exists counts: a folder that cannot be read answers no name, so the search for
@@ -128,12 +137,40 @@ int writeImageFile(const ImageFormat& format, const CaptureRegion& region, const
 bool anyImageExists(const wchar_t* name, const ImageFormat* const* formats, int count) {
     for (int i = 0; i < count; ++i) {
         wchar_t path[kPathCapacity] = {};
-        if (saveFolder[0] != L'\0' && copyText(path, kPathCapacity, saveFolder) && appendText(path, kPathCapacity, name) &&
-            appendText(path, kPathCapacity, formats[i]->extension) && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+        if (saveFolder[0] != L'\0' && joinImagePath(path, kPathCapacity, saveFolder, name, formats[i]->extension) &&
+            GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
             return true;
         }
     }
     return false;
+}
+
+// Makes the files of one image name before anything is written to any of them: each new at its own
+// name when numbered, else beside the fixed name it is to replace. A file not made (no path, no
+// folder, no room) is reported later with the others. False when a numbered name was taken after
+// all (another copy of Glimra sharing the folder, a link the search could not see): the files made
+// for that name are then given up, so all formats of one capture keep one number.
+bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const* formats, int count,
+                    NewFile* files) {
+    for (int i = 0; i < count; ++i) {
+        files[i] = NewFile();
+        // An empty folder names none: the files would land at the root of the current drive.
+        wmemset(outputPath, L'\0', kPathCapacity);
+        if (saveFolder[0] == L'\0' || !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
+            continue;
+        }
+        if (beforeImageFileMade) {
+            beforeImageFileMade(outputPath);
+        }
+        files[i] = numbered ? NewFile::create(outputPath) : NewFile::replacing(outputPath);
+        if (numbered && files[i].error() == ERROR_FILE_EXISTS) {
+            for (int made = 0; made <= i; ++made) {
+                files[made] = NewFile();
+            }
+            return false;
+        }
+    }
+    return true;
 }
 
 // Without pixels (no bitmap could be made) every file counts as failed and is reported. A numbered
@@ -142,19 +179,21 @@ bool anyImageExists(const wchar_t* name, const ImageFormat* const* formats, int 
 void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
     const ImageFormat* formats[kImageFormatCount] = {};
     const int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
+    NewFile files[kImageFormatCount];
     wchar_t name[kPathCapacity];
     if (Settings.CONSTANT) {
         do {
             Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
             buildImageName(name, Settings.NONEIMG != 0, true, Settings.sequenceCounter);
-        } while (anyImageExists(name, formats, count));
+        } while (anyImageExists(name, formats, count) || !makeImageFiles(name, true, formats, count, files));
     } else {
         buildImageName(name, Settings.NONEIMG != 0, false, Settings.sequenceCounter);
+        makeImageFiles(name, false, formats, count, files);
     }
     for (int i = 0; i < count; ++i) {
-        // An empty folder names none: the files would land at the root of the current drive.
-        bool fits = saveFolder[0] != L'\0' && buildOutputPath(saveFolder, name, formats[i]->extension);
-        if (!fits || !pixels || !writeImageFile(*formats[i], region, pixels, bitmap)) {
+        const bool written = files[i] && pixels && writeImageFile(files[i].get(), *formats[i], region, pixels, bitmap);
+        if (!written || !files[i].commit()) {
+            files[i] = NewFile();
             reportFailedFile(name, formats[i]->extension);
         }
     }
@@ -167,6 +206,8 @@ DWORD elapsedMilliseconds(clock_t start, clock_t now) {
 }
 
 }  // namespace
+
+void (*beforeImageFileMade)(const wchar_t* path);
 
 // False when there is nothing to copy: the chosen window is gone (its rectangle would be made up),
 // still minimized after the wait (only its caption, or nothing, would be taken), or on no screen

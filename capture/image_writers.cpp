@@ -1,17 +1,15 @@
 // The image file writers: the BMP file written from the capture's pixel memory as it is, and the
-// JPEG and PNG files through the image encoders of GDI+. Both write to outputPath.
+// JPEG and PNG files through the image encoders of GDI+. Both write into a file the capture made.
 #include "image_writers.h"
 
 #include <windows.h>
 #include <gdiplus.h>
-#include <shlwapi.h>
 
 #include <memory>
 #include <new>
 
 #include "scoped.h"
-
-wchar_t outputPath[kPathCapacity];
+#include "system_calls.h"
 
 namespace {
 
@@ -42,24 +40,22 @@ Gdiplus::GpBitmap* imageOfBitmap(HBITMAP bitmap) {
         // The top row is the last in memory: GDI+ starts there and steps backwards.
         const INT stride = section.dsBm.bmWidthBytes;
         BYTE* top = static_cast<BYTE*>(section.dsBm.bmBits) + static_cast<size_t>(stride) * (section.dsBm.bmHeight - 1);
-        Gdiplus::DllExports::GdipCreateBitmapFromScan0(section.dsBm.bmWidth, section.dsBm.bmHeight, -stride,
+        gdiplus()->CreateBitmapFromScan0(section.dsBm.bmWidth, section.dsBm.bmHeight, -stride,
                                                        PixelFormat24bppRGB, top, &image);
         return image;
     }
-    Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)),
-                                                     &image);
+    gdiplus()->CreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), &image);
     return image;
 }
 
-// The encoder's bytes on their way to the file, each write checked: Wine's JPEG encoder does not
-// pass on a failed write (a full disk), and its cut file would otherwise count as saved. The bytes
-// go straight to the file: held whole in memory first, an encoded file cost up to twice its size
-// there, and time that grew with the square of its size as the memory grew write by write.
-class CheckedFileStream final : public IStream {
+// The encoder's bytes go straight into the file the capture made, each write checked: Wine's JPEG
+// encoder does not pass on a failed write (a full disk), and its cut file would otherwise count as
+// saved. Held whole in memory first, an encoded file cost up to twice its size there.
+class FileStream final : public IStream {
 public:
-    explicit CheckedFileStream(IStream* file) : file_(file) { file_->AddRef(); }
-    CheckedFileStream(const CheckedFileStream&) = delete;
-    CheckedFileStream& operator=(const CheckedFileStream&) = delete;
+    explicit FileStream(HANDLE file) : file_(file) {}
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
 
     bool writeFailed() const { return writeFailed_; }
 
@@ -85,37 +81,57 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Write(const void* bytes, ULONG size, ULONG* written) override {
-        ULONG done = 0;
-        const HRESULT result = file_->Write(bytes, size, &done);
+        DWORD done = 0;
+        const bool whole = WriteFile(file_, bytes, size, &done, nullptr) && done == size;
         if (written) {
             *written = done;
         }
-        if (FAILED(result) || done != size) {
-            writeFailed_ = true;
-            return FAILED(result) ? result : STG_E_MEDIUMFULL;
-        }
-        return result;
+        writeFailed_ = writeFailed_ || !whole;
+        return whole ? S_OK : STG_E_MEDIUMFULL;
     }
-    HRESULT STDMETHODCALLTYPE Read(void* bytes, ULONG size, ULONG* read) override {
-        return file_->Read(bytes, size, read);
+    // The file is made for writing only: nothing of it is read back.
+    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override {
+        if (read) {
+            *read = 0;
+        }
+        return STG_E_ACCESSDENIED;
     }
     HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override {
-        return file_->Seek(move, origin, position);
+        LARGE_INTEGER now = {};
+        if (!SetFilePointerEx(file_, move, &now, origin)) {
+            return STG_E_INVALIDFUNCTION;
+        }
+        if (position) {
+            position->QuadPart = static_cast<ULONGLONG>(now.QuadPart);
+        }
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override { return file_->SetSize(size); }
-    HRESULT STDMETHODCALLTYPE CopyTo(IStream* target, ULARGE_INTEGER size, ULARGE_INTEGER* read,
-                                     ULARGE_INTEGER* written) override {
-        return file_->CopyTo(target, size, read, written);
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override {
+        LARGE_INTEGER now = {}, end = {};
+        end.QuadPart = static_cast<LONGLONG>(size.QuadPart);
+        const bool done = SetFilePointerEx(file_, LARGE_INTEGER{}, &now, FILE_CURRENT) &&
+                          SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) && SetEndOfFile(file_) &&
+                          SetFilePointerEx(file_, now, nullptr, FILE_BEGIN);
+        return done ? S_OK : STG_E_MEDIUMFULL;
     }
-    HRESULT STDMETHODCALLTYPE Commit(DWORD flags) override { return file_->Commit(flags); }
-    HRESULT STDMETHODCALLTYPE Revert() override { return file_->Revert(); }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) override {
-        return file_->LockRegion(offset, size, type);
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD) override {
+        LARGE_INTEGER size = {};
+        if (!status || !GetFileSizeEx(file_, &size)) {
+            return STG_E_INVALIDFUNCTION;
+        }
+        *status = STATSTG{};
+        status->type = STGTY_STREAM;
+        status->cbSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
+        status->grfMode = STGM_WRITE;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER size, DWORD type) override {
-        return file_->UnlockRegion(offset, size, type);
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD flags) override { return file_->Stat(status, flags); }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
     // A second cursor over the file would let writes past the check.
     HRESULT STDMETHODCALLTYPE Clone(IStream** copy) override {
         if (copy) {
@@ -125,40 +141,29 @@ public:
     }
 
 private:
-    ~CheckedFileStream() { file_->Release(); }
+    ~FileStream() = default;
 
-    IStream* file_;
+    HANDLE file_;
     LONG references_ = 1;
     bool writeFailed_ = false;
 };
 
-// Encodes the image into outputPath, created or emptied with no sharing. A file that cannot be
-// opened is left as it was; one that was opened and not wholly saved is not left as a picture.
-bool encodeToFile(Gdiplus::GpImage* image, const CLSID& encoder) {
-    ComPtr<IStream> file;
-    if (FAILED(SHCreateStreamOnFileEx(outputPath, STGM_WRITE | STGM_CREATE | STGM_SHARE_EXCLUSIVE,
-                                      FILE_ATTRIBUTE_NORMAL, TRUE, nullptr, file.put()))) {
+// Encodes the image into the file; false unless every byte reached it.
+bool encodeToFile(HANDLE file, Gdiplus::GpImage* image, const CLSID& encoder) {
+    auto* stream = new (std::nothrow) FileStream(file);
+    if (!stream) {
         return false;
     }
-    bool saved = false;
-    if (auto* checked = new (std::nothrow) CheckedFileStream(file.get())) {
-        ComPtr<IStream> stream;
-        *stream.put() = checked;
-        saved = Gdiplus::DllExports::GdipSaveImageToStream(image, stream.get(), &encoder, nullptr) == Gdiplus::Ok &&
-                !checked->writeFailed();
-    }
-    file.reset();
-    if (!saved) {
-        DeleteFileW(outputPath);
-    }
-    return saved;
+    ComPtr<IStream> owner;
+    *owner.put() = stream;
+    return gdiplus()->SaveImageToStream(image, owner.get(), &encoder, nullptr) == Gdiplus::Ok && !stream->writeFailed();
 }
 
 // The index of the first encoder of this MIME type, its class id copied out; -1 when there is none.
 int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
     UINT count = 0;
     UINT size = 0;
-    Gdiplus::DllExports::GdipGetImageEncodersSize(&count, &size);
+    gdiplus()->GetImageEncodersSize(&count, &size);
     if (size == 0 || count == 0 || count > size / sizeof(Gdiplus::ImageCodecInfo)) {
         return -1;
     }
@@ -167,7 +172,7 @@ int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
         return -1;
     }
     auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.get());
-    if (Gdiplus::DllExports::GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
+    if (gdiplus()->GetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
         return -1;
     }
     for (UINT index = 0; index < count; ++index) {
@@ -181,7 +186,7 @@ int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
 
 }  // namespace
 
-int writeBmpFile(int width, int height, const void* pixels) {
+int writeBmpFile(HANDLE file, int width, int height, const void* pixels) {
     // Negative sides would make a negative size, and a file cannot hold more than 4 GB: nothing
     // could be read from the pixel memory that way without running past it.
     if (width < 0 || height < 0) {
@@ -190,11 +195,6 @@ int writeBmpFile(int width, int height, const void* pixels) {
     const long long stride = (width * kBytesPerPixel + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
     const long long imageSize = stride * height;
     if (imageSize > static_cast<long long>(MAXDWORD) - kBmpHeaderBytes || (imageSize > 0 && !pixels)) {
-        return 0;
-    }
-
-    ScopedFile file(CreateFileW(outputPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
         return 0;
     }
 
@@ -213,25 +213,20 @@ int writeBmpFile(int width, int height, const void* pixels) {
     infoHeader.biSizeImage = static_cast<DWORD>(imageSize);
 
     const DWORD pixelBytes = static_cast<DWORD>(imageSize);
-    if (writeAll(file.get(), &fileHeader, sizeof(fileHeader)) &&
-        writeAll(file.get(), &infoHeader, sizeof(infoHeader)) &&
-        (pixelBytes == 0 || writeAll(file.get(), pixels, pixelBytes))) {
-        return 1;
-    }
-    // A cut-off picture is not left behind to pass for a whole one.
-    file.reset();
-    DeleteFileW(outputPath);
-    return 0;
+    return writeAll(file, &fileHeader, sizeof(fileHeader)) && writeAll(file, &infoHeader, sizeof(infoHeader)) &&
+                   (pixelBytes == 0 || writeAll(file, pixels, pixelBytes))
+               ? 1
+               : 0;
 }
 
-int saveWithEncoder(HBITMAP bitmap, const wchar_t* mimeType) {
+int saveWithEncoder(HANDLE file, HBITMAP bitmap, const wchar_t* mimeType) {
     CLSID encoder;
-    if (findEncoderClsid(mimeType, &encoder) < 0) {
+    if (!gdiplus() || findEncoderClsid(mimeType, &encoder) < 0) {
         return 0;
     }
     ScopedGdiplusImage image(imageOfBitmap(bitmap));
     if (!image) {
         return 0;
     }
-    return encodeToFile(image.get(), encoder) ? 1 : 0;
+    return encodeToFile(file, image.get(), encoder) ? 1 : 0;
 }

@@ -3,8 +3,9 @@
 
 namespace {
 
-// A read-only file or a folder in the way is refused with the error a hold gives, but no wait
-// mends either.
+// A read-only file or a folder in the way is refused with the error a hold gives, and so is a file
+// that is not there in a folder that takes no new files; no wait mends any of them. A file whose
+// attributes cannot be read for another reason (one being deleted) may still come free.
 bool heldForNow(const wchar_t* path, DWORD error) {
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
         return true;
@@ -12,9 +13,12 @@ bool heldForNow(const wchar_t* path, DWORD error) {
     if (error != ERROR_ACCESS_DENIED) {
         return false;
     }
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes == INVALID_FILE_ATTRIBUTES ||
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD missing = GetLastError();
+        return missing != ERROR_FILE_NOT_FOUND && missing != ERROR_PATH_NOT_FOUND;
+    }
+    return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "held_files.h"
 #include "ids.h"
+#include "new_file.h"
 #include "scoped.h"
 #include "text.h"
 #include "ui.h"
@@ -58,9 +59,9 @@ bool exeRelativePath(wchar_t* buffer, const wchar_t* name) {
     return copyText(buffer, kPathCapacity, module) && appendText(buffer, kPathCapacity, name);
 }
 
-// A path that cannot be named opens nothing, as a file held by another program would. Another
-// reader never stands in the way; a writer, or a lock on the bytes, does for as long as the wait
-// for a hold lasts.
+// A path that cannot be named opens nothing, as a file held by another program would. A file that
+// is not there is nothing to read: it reads as an empty one, at once. Another reader never stands
+// in the way; a writer, or a lock on the bytes, does for as long as the wait for a hold lasts.
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead) {
     if (bytesRead) {
         *bytesRead = 0;
@@ -73,22 +74,25 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DW
     DWORD read = 0;
     retryWhileHeld(path, [&] {
         ScopedFile file(
-            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            result = FileRead::Unopened;
-            return false;
+            const DWORD error = GetLastError();
+            result = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Read : FileRead::Unopened;
+            SetLastError(error);
+            return result == FileRead::Read;
         }
-        DWORD size = GetFileSize(file.get(), nullptr);
-        if (size == INVALID_FILE_SIZE || size > maxBytes) {
+        // The whole size: a file of 4 GiB and more is no small one.
+        LARGE_INTEGER size = {};
+        if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > static_cast<LONGLONG>(maxBytes)) {
             result = FileRead::TooLarge;
             return true;
         }
-        SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN);
-        if (!ReadFile(file.get(), buffer, size, &read, nullptr)) {
+        const DWORD bytes = static_cast<DWORD>(size.QuadPart);
+        if (!ReadFile(file.get(), buffer, bytes, &read, nullptr)) {
             result = FileRead::Failed;
             return false;
         }
-        result = read == size ? FileRead::Read : FileRead::Failed;
+        result = read == bytes ? FileRead::Read : FileRead::Failed;
         return true;
     });
     if (result == FileRead::TooLarge) {
@@ -100,67 +104,15 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DW
     return result;
 }
 
-namespace {
-
-// The new contents go beside the file first, so the move that puts them in place stays on one
-// volume and a write cut short (a full drive) never touches the old file. The replacement's name
-// is the file's own with a number no file or folder there has yet, so nothing an earlier run left
-// behind (a folder, a read-only file) is ever in the way; and it is never written over.
-const wchar_t kReplacementFormat[] = L"%ls.%08X.tmp";
-constexpr size_t kReplacementCapacity = kPathCapacity + 16;  // ".", eight digits, ".tmp"
-constexpr int kReplacementNameTries = 100;
-
-// Numbers start from the clock and the process, so two runs seldom try the same names; a name taken
-// is passed over, never opened.
-ScopedFile createReplacement(const wchar_t* path, wchar_t* replacement) {
-    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
-    for (int tries = 0; tries < kReplacementNameTries; ++tries) {
-        if (!formatText(replacement, kReplacementCapacity, kReplacementFormat, path,
-                        static_cast<unsigned>(nextNumber++))) {
-            return ScopedFile();
-        }
-        ScopedFile file(
-            CreateFileW(replacement, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        // A name that is free but cannot be created (a full or read-only folder) is no better than the next.
-        if (file || GetFileAttributesW(replacement) == INVALID_FILE_ATTRIBUTES) {
-            return file;
-        }
-    }
-    return ScopedFile();
-}
-
-bool writeWhole(const ScopedFile& file, const void* bytes, DWORD size) {
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes, size, &written, nullptr) && written == size && FlushFileBuffers(file.get());
-}
-
-}  // namespace
-
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {
     wchar_t path[kPathCapacity] = {};
     return exeRelativePath(path, name) && replaceFileWhole(path, bytes, size);
 }
 
-// A file another program holds past the wait cannot be replaced: the store fails and the file
-// keeps its bytes. So does a read-only one, which Wine would let a move replace.
+// Flushed before the move, so a replaced state file holds the new bytes whole even after a crash.
 bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size) {
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
-    }
-    wchar_t replacement[kReplacementCapacity] = {};
-    ScopedFile file = createReplacement(path, replacement);
-    if (!file) {
-        return false;
-    }
-    bool written = writeWhole(file, bytes, size);
-    file.reset();
-    if (written && retryWhileHeld(path, [&] {
-            return MoveFileExW(replacement, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-        })) {
-        return true;
-    }
-    // The one that holds the old file may have opened the new one too.
-    retryWhileHeld(replacement, [&] { return DeleteFileW(replacement) != FALSE; });
-    return false;
+    NewFile file = NewFile::replacing(path);
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes, size, &written, nullptr) && written == size &&
+           FlushFileBuffers(file.get()) && file.commit();
 }

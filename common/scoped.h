@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <gdiplus.h>
 #include <utility>
 
 // A value with a "none" state and a function that frees it; the template behind the wrappers below.
@@ -154,12 +153,19 @@ private:
     T* ptr_ = nullptr;
 };
 
-// CoInitialize for the span of one call; CoUninitialize is paired with every CoInitialize call,
-// whatever it returned, as the shortcut code expects.
+// COM on this thread while one lives: for one call (the shortcut), or for the whole run,
+// apartment-threaded as the shell's folder dialog and ShellExecuteW want it. Undone only where it
+// succeeded: S_FALSE (COM already started on the thread) is undone too, a refusal (another
+// apartment kind) is not, since undoing that would end the caller's own COM.
 class ScopedCoInitialize {
 public:
-    ScopedCoInitialize() { result_ = CoInitialize(nullptr); }
-    ~ScopedCoInitialize() { CoUninitialize(); }
+    explicit ScopedCoInitialize(DWORD apartment = COINIT_APARTMENTTHREADED)
+        : result_(CoInitializeEx(nullptr, apartment)) {}
+    ~ScopedCoInitialize() {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
     ScopedCoInitialize(const ScopedCoInitialize&) = delete;
     ScopedCoInitialize& operator=(const ScopedCoInitialize&) = delete;
     HRESULT result() const { return result_; }
@@ -185,28 +191,6 @@ public:
 private:
     IMalloc* allocator_;
     LPITEMIDLIST list_;
-};
-
-// A GDI+ image or bitmap, disposed of once.
-struct GdiplusImageTraits {
-    static Gdiplus::GpImage* none() { return nullptr; }
-    static void free(Gdiplus::GpImage* image) { Gdiplus::DllExports::GdipDisposeImage(image); }
-};
-using ScopedGdiplusImage = Scoped<Gdiplus::GpImage*, GdiplusImageTraits>;
-
-// GDI+ from start-up to shut-down; its encoders work only in between.
-class ScopedGdiplus {
-public:
-    ScopedGdiplus() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    ~ScopedGdiplus() { Gdiplus::GdiplusShutdown(token_); }
-    ScopedGdiplus(const ScopedGdiplus&) = delete;
-    ScopedGdiplus& operator=(const ScopedGdiplus&) = delete;
-
-private:
-    ULONG_PTR token_ = 0;
 };
 
 #endif

@@ -1,10 +1,59 @@
-// Calls that only later Windows versions have, found when first needed so that the program still
-// starts where they are missing: the desktop window manager's window attributes, and the thread's
-// DPI awareness with its owner. Where a call is missing or fails, its callers go on as before.
+// Where DLLs come from, and every call found by name at run time: the DLL search confined to the
+// system folder, GDI+ loaded from there with its flat calls, the desktop window manager's window
+// attributes, the thread's DPI awareness and the message filter. Where a call is missing or fails,
+// its callers go on as before.
 #ifndef GLIMRA_SYSTEM_CALLS_H
 #define GLIMRA_SYSTEM_CALLS_H
 
 #include <windows.h>
+#include <objbase.h>
+#include <gdiplus.h>
+
+#include "scoped.h"
+
+// Takes the executable's folder and the current folder out of every later DLL search, so that a
+// DLL planted beside the program never runs. The first thing the program does.
+void restrictDllSearchToSystemFolder();
+
+// A DLL of Windows' own, by its full path in the system folder; null where it cannot be loaded.
+HMODULE loadSystemLibrary(const wchar_t* name);
+
+constexpr wchar_t kGdiplusLibrary[] = L"gdiplus.dll";
+
+// The GDI+ calls the program makes, found in gdiplus.dll from the system folder. GDI+ is not in
+// the import table: the loader would look for it beside the executable before anything here runs.
+struct GdiplusCalls {
+    decltype(&Gdiplus::GdiplusStartup) Startup;
+    decltype(&Gdiplus::GdiplusShutdown) Shutdown;
+    decltype(&Gdiplus::DllExports::GdipGetImageEncodersSize) GetImageEncodersSize;
+    decltype(&Gdiplus::DllExports::GdipGetImageEncoders) GetImageEncoders;
+    decltype(&Gdiplus::DllExports::GdipCreateBitmapFromScan0) CreateBitmapFromScan0;
+    decltype(&Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP) CreateBitmapFromHBITMAP;
+    decltype(&Gdiplus::DllExports::GdipSaveImageToStream) SaveImageToStream;
+    decltype(&Gdiplus::DllExports::GdipDisposeImage) DisposeImage;
+};
+// Null until ScopedGdiplus has started GDI+, and where it could not.
+const GdiplusCalls* gdiplus();
+
+// GDI+ from start-up to shut-down; its encoders work only in between.
+class ScopedGdiplus {
+public:
+    ScopedGdiplus();
+    ~ScopedGdiplus();
+    ScopedGdiplus(const ScopedGdiplus&) = delete;
+    ScopedGdiplus& operator=(const ScopedGdiplus&) = delete;
+    bool started() const { return token_ != 0; }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+// A GDI+ image or bitmap, disposed of once.
+struct GdiplusImageTraits {
+    static Gdiplus::GpImage* none() { return nullptr; }
+    static void free(Gdiplus::GpImage* image) { gdiplus()->DisposeImage(image); }
+};
+using ScopedGdiplusImage = Scoped<Gdiplus::GpImage*, GdiplusImageTraits>;
 
 // DwmGetWindowAttribute; false where dwmapi or the call is missing or refuses (no composition,
 // Wine), with the value then left as it was.
@@ -29,5 +78,9 @@ private:
     SetThreadDpiContextCall setContext_;
     DPI_AWARENESS_CONTEXT previous_;
 };
+
+// ChangeWindowMessageFilterEx (Windows 7 and later): lets the message reach the window from a
+// process of lower integrity. False where the filter is missing or refuses.
+bool allowMessageFromOtherLevels(HWND window, UINT message);
 
 #endif

@@ -88,28 +88,32 @@ void handlePickerCommand(HWND dialog, int id) {
     }
 }
 
-}  // namespace
-
-// The walk starts at the very top of the Z order, so an always-on-top window is listed too; it
-// stops once the table is full, so the list never shows more than its rows.
-int fillWindowList(HWND dialog) {
-    ZeroMemory(windowTable, sizeof(windowTable));
-    HWND list = GetDlgItem(dialog, IDC_WINDOW_LIST);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-
-    HWND window = GetTopWindow(GetDesktopWindow());
-    int count = 0;
-    for (; window && count < kWindowTableRows; window = GetWindow(window, GW_HWNDNEXT)) {
-        wchar_t title[kWindowTitleCapacity] = {};
-        if (!readListableTitle(window, title)) {
-            continue;
-        }
+// One window of the walk into the next row; false, which ends the walk, once the table is full.
+BOOL CALLBACK addListableWindow(HWND window, LPARAM rowCount) {
+    int& count = *reinterpret_cast<int*>(rowCount);
+    wchar_t title[kWindowTitleCapacity] = {};
+    if (readListableTitle(window, title)) {
         WindowEntry& row = windowTable[count];
         copyText(row.title, kWindowTitleCapacity, title);
         row.window = window;
         row.index = count;
         ++count;
     }
+    return count < kWindowTableRows;
+}
+
+}  // namespace
+
+// The system walks the windows from the very top of the Z order, so an always-on-top window is
+// listed too; a window closed meanwhile is never reached, as it could be by stepping from window
+// to window.
+int fillWindowList(HWND dialog) {
+    ZeroMemory(windowTable, sizeof(windowTable));
+    HWND list = GetDlgItem(dialog, IDC_WINDOW_LIST);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+
+    int count = 0;
+    EnumWindows(addListableWindow, reinterpret_cast<LPARAM>(&count));
     for (int row = 0; row < count; ++row) {
         SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(windowTable[row].title));
     }

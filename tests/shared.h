@@ -1,8 +1,10 @@
 // What the in-process tests and the end-to-end driver share: whole files, a file held as another
-// program holds it, scratch folders, windows found and read, text between UTF-8 and UTF-16.
+// program holds it, scratch folders, windows found and read, text between UTF-8 and UTF-16, programs
+// started and Linux commands run from inside Wine.
 #pragma once
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -89,3 +91,50 @@ inline std::vector<HWND> topLevelWindows() {  // topmost first, hidden ones too
 
 inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
 inline std::wstring wide(const std::string& utf8) { return fs::u8path(utf8).wstring(); }
+
+template <typename Done>
+bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows paint and answer meanwhile
+    MSG message;
+    for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (GetTickCount() - start > bound) return false;
+    }
+    return true;
+}
+
+inline ScopedHandle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = show < 0 ? 0 : STARTF_USESHOWWINDOW;  // as a shortcut's "Run:" or start /min, /max give
+    startup.wShowWindow = WORD(show);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return {};
+    const ScopedHandle thread(info.hThread);
+    if (processId) *processId = info.dwProcessId;
+    return ScopedHandle(info.hProcess);
+}
+
+// Linux tools, run by /bin/sh from inside Wine; a native Windows run has none.
+inline FARPROC wineToUnix() { return GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"); }
+inline bool underWine() { return wineToUnix() != nullptr; }
+inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
+    auto toUnix = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(wineToUnix()));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    const std::string quoted = "'" + std::string(name ? name : "") + "'";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
+}
+// Stdout and stderr of a command; a bad status fails. Its status file, written last, is polled: no handle to wait on.
+inline std::string runUnix(const std::string& command) {
+    const Scratch work;
+    const std::string out = unixPath(work / L"out"), status = unixPath(work / L"rc");
+    writeFile(work / L"run.sh", "(" + command + ") >" + out + " 2>&1; echo $? >" + status + "0; mv " + status + "0 " +
+                                    status);
+    std::string line = "/bin/sh " + unixPath(work / L"run.sh");
+    std::replace(line.begin(), line.end(), '\'', '"');  // Windows command lines quote with "
+    launch(wide(line), nullptr);
+    const bool done = waitFor([&] { return fs::exists(work / L"rc"); }, 60000);
+    const std::string output = readFile(work / L"out");
+    EXPECT_TRUE(done && readFile(work / L"rc") == "0\n") << command << "\n" << output;
+    return output;
+}

@@ -15,54 +15,7 @@
 
 inline std::wstring glimraExe;  // from the command line
 
-template <typename Done>
-bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows paint and answer meanwhile
-    MSG message;
-    for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        if (GetTickCount() - start > bound) return false;
-    }
-    return true;
-}
-
 inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
-inline ScopedHandle launch(std::wstring line, const wchar_t* folder, DWORD* processId = nullptr, int show = -1) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = show < 0 ? 0 : STARTF_USESHOWWINDOW;  // as a shortcut's "Run:" or start /min, /max give
-    startup.wShowWindow = WORD(show);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info)) return {};
-    const ScopedHandle thread(info.hThread);
-    if (processId) *processId = info.dwProcessId;
-    return ScopedHandle(info.hProcess);
-}
-
-// Linux tools, run by /bin/sh from inside Wine; a native Windows run has none.
-inline FARPROC wineToUnix() { return GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"); }
-inline bool underWine() { return wineToUnix() != nullptr; }
-inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
-    auto toUnix = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(wineToUnix()));
-    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
-    const std::string quoted = "'" + std::string(name ? name : "") + "'";
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-    return quoted;
-}
-// Stdout and stderr of a command; a bad status fails. Its status file, written last, is polled: no handle to wait on.
-inline std::string runUnix(const std::string& command) {
-    const Scratch work;
-    const std::string out = unixPath(work / L"out"), status = unixPath(work / L"rc");
-    writeFile(work / L"run.sh", "(" + command + ") >" + out + " 2>&1; echo $? >" + status + "0; mv " + status + "0 " +
-                                    status);
-    std::string line = "/bin/sh " + unixPath(work / L"run.sh");
-    std::replace(line.begin(), line.end(), '\'', '"');  // Windows command lines quote with "
-    launch(wide(line), nullptr);
-    const bool done = waitFor([&] { return fs::exists(work / L"rc"); }, 60000);
-    const std::string output = readFile(work / L"out");
-    EXPECT_TRUE(done && readFile(work / L"rc") == "0\n") << command << "\n" << output;
-    return output;
-}
-
 // Top-level windows of a class, topmost first: of one process, or of any but the driver's.
 inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bool hiddenToo = false) {
     std::vector<HWND> found;

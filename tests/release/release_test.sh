@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release zip as a download holds it, checked without running it (so also where this build
 # cannot run): its two entries, the exe's machine type as file(1) reads its PE header, its imports
-# (Windows' own DLLs only: everything else is linked in), the version of the zip's name in its
-# version resource and manifest, and the manifest's processor architecture.
+# (Windows' own DLLs only, each a KnownDLL or taken through the manifest: GDI+ is loaded at run
+# time), its hardening flags and subsystem version, the version of the zip's name in its version
+# resource and manifest, and the manifest's processor architecture and supported systems.
 # Arguments: cmake, the build folder, the zip's name, the version, the manifest's architecture,
 # file(1)'s words for the machine, objdump.
 set -euo pipefail
@@ -19,8 +20,20 @@ described=$(file -b "$exe")
 [[ "$described" == "$machine"* ]] || fail "Glimra3.exe is \"$described\", not \"$machine\""
 
 imports=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort | xargs)
-[ "$imports" = "comctl32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll shlwapi.dll user32.dll" ] ||
+[ "$imports" = "comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll shlwapi.dll user32.dll" ] ||
   fail "Glimra3.exe imports: $imports"
+
+# A randomised base needs relocations to move by; the 64-bit build may use the whole address space.
+headers=$("$objdump" -p -h "$exe")
+flags="DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE"
+[[ "$machine" == *x86-64* ]] && flags="HIGH_ENTROPY_VA $flags"
+for flag in $flags; do grep -qw "$flag" <<<"$headers" || fail "Glimra3.exe lacks $flag"; done
+grep -q ' \.reloc ' <<<"$headers" || fail "Glimra3.exe has no relocations"
+for part in Major Minor; do
+  want=$([ $part = Major ] && echo 6 || echo 1)
+  [ "$(sed -n "s/^${part}SubsystemVersion\s*//p" <<<"$headers")" = "$want" ] ||
+    fail "Glimra3.exe's subsystem version is not 6.1"
+done
 
 [ "$(strings -el "$exe" | grep -cx "$version")" = 2 ] || fail "the version resource does not carry $version twice"
 manifest=$(grep -ao '<assembly .*</assembly>' "$exe" || true)
@@ -29,5 +42,9 @@ grep -q "assemblyIdentity type=\"win32\" name=\"Glimra.Glimra3\" version=\"$vers
   <<<"$manifest" || fail "the manifest names no Glimra.Glimra3 $version for $arch"
 [ "$(grep -o "processorArchitecture=\"[a-z0-9]*\"" <<<"$manifest" | sort -u | paste -sd" ")" = "processorArchitecture=\"$arch\"" ] ||
   fail "the manifest names another architecture than $arch"
+# Windows 7, 8, 8.1, 10 and 11, so none runs the program with the behaviour of an older system.
+[ "$(grep -o 'supportedOS Id="{[0-9a-f-]*}"' <<<"$manifest" | paste -sd" ")" = \
+  'supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}" supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}" supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' ] ||
+  fail "the manifest names other supported systems"
 [ $failed = 0 ] && echo "release: $3 holds Glimra3.exe ($described) and readme.txt"
 exit $failed

@@ -8,6 +8,7 @@
 
 namespace {
 
+using Names = std::vector<std::wstring>;
 const wchar_t kFree[] = L"mode:free";
 
 std::wstring failed(const std::wstring& path) { return L"\"" + path + L"\"の作成に失敗しました。"; }
@@ -95,6 +96,45 @@ TEST_F(CaptureTargets, NumberedCaptureSkipsEveryNumberThatAFileOfAChosenFormatHa
         EXPECT_EQ(std::vector<std::wstring>(names.begin(), names.end()), namesIn(folder.path));
         for (const std::wstring& name : row.written) EXPECT_NE("old", readFile(folder / name)) << utf8(name);
         EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
+    }
+}
+
+// Another copy of Glimra sharing the folder takes a name between the search for a free number and
+// the file's creation (made here by the seam as the PNG's turn comes), or a link stands at the next
+// name or at the fixed one, its target outside the folder: nothing is written through a name that is
+// there, and the formats of one capture keep one number.
+TEST_F(CaptureTargets, ANameTakenMeanwhileOrALinkThereIsNeverWrittenThroughAndOneCaptureKeepsOneNumber) {
+    // A dangling link is listed by no one here: it shows only to test -L.
+    const struct { const char* name; int CONSTANT; const wchar_t* taken; const char* link; Names files;
+                   int counterAfter; } rows[] = {
+        {"taken meanwhile", 1, L"img5.png", nullptr, {L"img5.png", L"img6.bmp", L"img6.jpg", L"img6.png"}, 6},
+        {"dangling link at the next number", 1, nullptr, "img5.bmp", {L"img6.bmp", L"img6.jpg", L"img6.png"}, 6},
+        {"link at the fixed name", 0, nullptr, "img.bmp", {L"img.bmp", L"img.jpg", L"img.png"}, 4}};
+    Settings.USEBG = Settings.JPEGPIC = Settings.PNGPIC = 1;
+    const ScopedWindow subject(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.link && !underWine()) continue;  // ln -s makes the link
+        Scratch folder, outside;
+        const std::wstring target = outside / L"target";
+        if (row.link && row.CONSTANT == 0) writeFile(target, "theirs");
+        if (row.link) runUnix("ln -s " + unixPath(target) + " " + unixPath(folder / wide(row.link)));
+        static std::wstring taken;
+        taken = row.taken ? folder / row.taken : L"";
+        beforeImageFileMade = [](const wchar_t* path) { if (path == taken) writeFile(taken, "theirs"); };
+        copyText(saveFolder, kPathCapacity, folder.path.c_str());
+        Settings.CONSTANT = row.CONSTANT;
+        Settings.sequenceCounter = 4;
+        Boxes boxes;
+        captureAndStore(subject.get(), kFree);
+        beforeImageFileMade = nullptr;
+        EXPECT_TRUE(boxes.seen.empty());
+        EXPECT_EQ(row.files, namesIn(folder.path));
+        EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
+        EXPECT_EQ(row.taken ? "theirs" : "", row.taken ? readFile(folder / row.taken) : "");
+        EXPECT_EQ(row.link && row.CONSTANT == 0 ? "theirs" : "", readFile(target)) << "written through the link";
+        EXPECT_EQ(row.link && row.CONSTANT ? "link\n" : "", row.link ? runUnix("test -L " + unixPath(folder / wide(row.link)) +
+                                                                            " && echo link || true") : "");
     }
 }
 

@@ -54,7 +54,7 @@ protected:
         std::vector<std::wstring> reported;
         for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
             const std::wstring number = Settings.CONSTANT ? std::to_wstring(Settings.sequenceCounter) : L"";
-            const std::wstring path = folder + L"\\img" + number + extension;
+            const std::wstring path = folder + (folder.back() == L'\\' ? L"img" : L"\\img") + number + extension;
             if (!whole(path)) reported.push_back(L"\"" + path + L"\"の作成に失敗しました。");
             EXPECT_TRUE(whole(path) || !fs::is_regular_file(path) || fs::file_size(path) == 3) << "cut";
         }
@@ -69,11 +69,14 @@ TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknow
     const struct { int width, height; uint32_t fileSize, imageSize; } rows[] = {
         {2, 2, 70, 16}, {3, 2, 78, 24}, {4, 1, 66, 12}, {1, 1, 58, 4}, {5, 3, 102, 48}, {0, 0, 54, 0}};
     const char pixels[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijkl";
-    copyText(outputPath, kPathCapacity, (save / L"p.bmp").c_str());
+    const std::wstring bmp = save / L"p.bmp";
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.width << "x" << row.height);
-        EXPECT_EQ(1, writeBmpFile(row.width, row.height, pixels));
-        const std::string bytes = readFile(outputPath);
+        {
+            const ScopedFile file(CreateFileW(bmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            EXPECT_EQ(1, writeBmpFile(file.get(), row.width, row.height, pixels));
+        }
+        const std::string bytes = readFile(bmp);
         ASSERT_EQ(row.fileSize, bytes.size());
         EXPECT_EQ("BM", bytes.substr(0, 2));
         const uint32_t header[] = {row.fileSize, 0, 54, 40, uint32_t(row.width), uint32_t(row.height), 1 | 24 << 16, 0,
@@ -82,9 +85,9 @@ TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknow
         EXPECT_EQ(std::string(pixels, row.imageSize), bytes.substr(54));
     }
     const ScopedGdiObject bitmap(CreateBitmap(2, 2, 1, 24, nullptr));
-    copyText(outputPath, kPathCapacity, (save / L"p.png").c_str());
-    EXPECT_EQ(0, saveWithEncoder(static_cast<HBITMAP>(bitmap.get()), L"image/x-none"));
-    EXPECT_EQ(std::vector<std::wstring>{L"p.bmp"}, namesIn(save.path));
+    const ScopedFile png(CreateFileW((save / L"p.png").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_EQ(0, saveWithEncoder(png.get(), static_cast<HBITMAP>(bitmap.get()), L"image/x-none"));
+    EXPECT_EQ(0u, fs::file_size(save / L"p.png"));
 }
 
 TEST_F(Captures, NamesAndFilesFollowTheSettings) {
@@ -175,7 +178,7 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
         {0, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
              L"保存先を初期化しました。"}, {info, info, info}, {L"img2.bmp"}},
         {2, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
-             image + L"を作成できませんでした。", L"\"" + image + L"\\img3.bmp\"の作成に失敗しました。"},
+             image + L"を作成できませんでした。", L"\"" + image + L"img3.bmp\"の作成に失敗しました。"},
          {info, info, error, error}, {}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
     const std::wstring folderFile = besideExe(L"dirInfo.dat");

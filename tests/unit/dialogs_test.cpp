@@ -93,3 +93,22 @@ TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
     EXPECT_EQ(kOpenFileNotFound, openDocument((folder / L"missing.txt").c_str(), nullptr));
     EXPECT_TRUE(boxes.seen.empty());
 }
+
+// The shortcut starts COM for itself and undoes only that: on a thread whose COM is of another kind
+// its start is refused, and the caller's COM is left running.
+static DWORD WINAPI shortcutInMultithreadedApartment(void*) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    { const ScopedCoInitialize shortcutsOwn; }
+    APTTYPE kind = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+    const bool stillMultithreaded = CoGetApartmentType(&kind, &qualifier) == S_OK && kind == APTTYPE_MTA;
+    CoUninitialize();
+    return stillMultithreaded;
+}
+
+TEST(Shortcut, UndoesOnlyTheComItStarted) {
+    const ScopedHandle thread(CreateThread(nullptr, 0, shortcutInMultithreadedApartment, nullptr, 0, nullptr));
+    DWORD stillMultithreaded = 0;
+    EXPECT_TRUE(WaitForSingleObject(thread.get(), kBoundMs) == WAIT_OBJECT_0 &&
+                GetExitCodeThread(thread.get(), &stillMultithreaded) && stillMultithreaded);
+}

@@ -84,6 +84,18 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
     }
 }
 
+// A folder that takes no new files refuses a file that is not there with the error a hold gives;
+// no wait mends that, so it is tried once. A file that is there may be held: it is tried again.
+TEST_F(HeldFiles, AccessRefusedToAFileThatIsNotThereIsNotWaitedFor) {
+    const std::wstring there = besideExe(L"memo.txt"), missing = besideExe(L"missing.txt");
+    ASSERT_TRUE(writeFile(there, "old"));
+    for (const std::wstring& path : {missing, there}) {
+        int attempts = 0;
+        EXPECT_FALSE(retryWhileHeld(path.c_str(), [&] { return ++attempts, SetLastError(ERROR_ACCESS_DENIED), false; }));
+        EXPECT_EQ(path == missing, attempts == 1) << attempts << " attempts on " << utf8(path);
+    }
+}
+
 // The name an earlier version used for the memo's replacement, left as a folder.
 TEST_F(HeldFiles, LeftoversOfAnEarlierRunNeverStandInTheWayOfAStore) {
     const std::wstring leftover = besideExe(L"memo.txt.tmp");

@@ -99,6 +99,30 @@ TEST_F(StateFiles, SaveFolderAndMemoFilesLoadUpToTheirLimitsAndRefuseLargerOnesU
     }
 }
 
+// Ten bytes of text, then a hole up to 4 GiB + 10 bytes: a size read as 32 bits is 10, and the file
+// would load as those ten bytes and be cut to them by the next store.
+TEST_F(StateFiles, AFileOf4GiBAndMoreIsRefusedForItsSizeAndKeptWhole) {
+    for (const std::wstring& path : {kFolderFile, kMemo}) {
+        SCOPED_TRACE(utf8(path));
+        {
+            const ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            DWORD written = 0;
+            LARGE_INTEGER size = {};
+            size.QuadPart = 4294967306LL;
+            ASSERT_TRUE(WriteFile(file.get(), "D\0:\0\\\0a\0b\0", 10, &written, nullptr) &&
+                        SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+        }
+        Boxes boxes;
+        EXPECT_EQ(0, path == kMemo ? loadMemo() : loadSaveFolder());
+        boxes.expect({kSizeMessage}, IDI_ERROR, mainWindow);
+        setMemo(L"later");
+        copyText(saveFolder, kPathCapacity, L"D:\\later");
+        EXPECT_EQ(path == kMemo ? 0 : 1, path == kMemo ? storeMemo() : storeSaveFolder());
+        EXPECT_EQ(4294967306u, fs::file_size(path));
+        DeleteFileW(path.c_str());
+    }
+}
+
 // Steps: L start-up with the memo loaded, F with the file held, R without, S store, H store while
 // held, P while read-only, E edit, W another editor writes the file. Only what start-up put into the
 // edit, then what each store wrote, counts as unchanged. A file read in UTF-8 keeps its form; one

@@ -15,6 +15,7 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "settings.h"
+#include "system_calls.h"
 #include "text.h"
 
 inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does

@@ -1,0 +1,113 @@
+// Files made new, and replacements made beside their targets and moved over them.
+#include "new_file.h"
+
+#include <cwchar>
+
+#include "held_files.h"
+#include "text.h"
+
+namespace {
+
+const wchar_t kReplacementFormat[] = L"%ls.%08X.tmp";
+constexpr int kReplacementNameTries = 100;
+
+ScopedFile createAt(const wchar_t* path) {
+    return ScopedFile(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+NewFile NewFile::create(const wchar_t* path) {
+    NewFile made;
+    if (!copyText(made.made_, kNewFilePathCapacity, path)) {
+        made.error_ = ERROR_FILENAME_EXCED_RANGE;
+        return made;
+    }
+    made.file_ = createAt(path);
+    made.error_ = made.file_ ? 0 : GetLastError();
+    if (!made.file_) {
+        made.made_[0] = L'\0';
+    }
+    return made;
+}
+
+// The name is the target's own with a number no file or folder there has yet, so nothing an
+// earlier run left behind (a folder, a read-only file) is ever in the way, and it is never written
+// over. Numbers start from the clock and the process, so two runs seldom try the same names. A
+// read-only target is refused, as Windows refuses to move over it (Wine would not).
+NewFile NewFile::replacing(const wchar_t* path) {
+    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    NewFile made;
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        made.error_ = ERROR_ACCESS_DENIED;
+        return made;
+    }
+    if (!copyText(made.target_, kPathCapacity, path)) {
+        made.error_ = ERROR_FILENAME_EXCED_RANGE;
+        return made;
+    }
+    for (int tries = 0; tries < kReplacementNameTries; ++tries) {
+        if (!formatText(made.made_, kNewFilePathCapacity, kReplacementFormat, path, static_cast<unsigned>(nextNumber++))) {
+            made.error_ = ERROR_FILENAME_EXCED_RANGE;
+            break;
+        }
+        made.file_ = createAt(made.made_);
+        made.error_ = made.file_ ? 0 : GetLastError();
+        // A name that is free but cannot be made (a full or read-only folder) is no better than the next.
+        if (made.file_ || GetFileAttributesW(made.made_) == INVALID_FILE_ATTRIBUTES) {
+            break;
+        }
+    }
+    if (!made.file_) {
+        made.made_[0] = L'\0';
+    }
+    return made;
+}
+
+NewFile::NewFile(NewFile&& other) noexcept : file_(std::move(other.file_)), error_(other.error_) {
+    wmemcpy(made_, other.made_, kNewFilePathCapacity);
+    wmemcpy(target_, other.target_, kPathCapacity);
+    other.made_[0] = L'\0';
+}
+
+NewFile& NewFile::operator=(NewFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        file_ = std::move(other.file_);
+        error_ = other.error_;
+        wmemcpy(made_, other.made_, kNewFilePathCapacity);
+        wmemcpy(target_, other.target_, kPathCapacity);
+        other.made_[0] = L'\0';
+    }
+    return *this;
+}
+
+NewFile::~NewFile() {
+    discard();
+}
+
+bool NewFile::commit() {
+    if (!file_) {
+        return false;
+    }
+    file_.reset();
+    if (target_[0] == L'\0' || retryWhileHeld(target_, [&] {
+            return MoveFileExW(made_, target_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        })) {
+        made_[0] = L'\0';
+        return true;
+    }
+    discard();
+    return false;
+}
+
+// The name is ours alone, made new: deleting it never reaches anything else. A program that
+// opens every new file (an antivirus) may still hold it for a moment.
+void NewFile::discard() {
+    file_.reset();
+    if (made_[0] != L'\0') {
+        retryWhileHeld(made_, [&] { return DeleteFileW(made_) != FALSE; });
+        made_[0] = L'\0';
+    }
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "capture.h"
 #include "scoped.h"
 
 extern HWND panel;
@@ -27,6 +28,8 @@ LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam);
 
 // panel.cpp: the panel's windows, and the binding of its boxes and memo to the state.
 INT_PTR CALLBACK panelDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// A capture's notice as its box, the moment the capture reports it.
+void tellCaptureNotice(CaptureNotice notice, const wchar_t* path);
 void refreshSettingsFromPanel();
 // The boxes from the record; the three placeholders disabled.
 void showSettingsInPanel();
@@ -50,7 +53,6 @@ UINT secondStartMessage();
 bool isSecondStartMessage(UINT message);
 
 // tray_icon.cpp: the notification-area icon that stands for the window while it is hidden.
-constexpr UINT kTrayCallbackMessage = WM_USER + 10;  // 1034
 // A restarted taskbar has forgotten every icon and announces itself with this message.
 UINT taskbarCreatedMessage();
 void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* tip, HINSTANCE instance);

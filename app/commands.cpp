@@ -1,9 +1,9 @@
 // The main window's command switch over menu and panel commands, and the About box.
 #include "app.h"
 
-#include <commctrl.h>
 #include <shlwapi.h>
 
+#include "capture.h"
 #include "folder_chooser.h"
 #include "ids.h"
 #include "memo_file.h"
@@ -17,15 +17,18 @@
 
 namespace {
 
-// The maker and the maker's web site, an empty line between them.
-const wchar_t kCreditText[] = L"Glimra Project\n\nhttps://glimra.example/";
 const wchar_t kReadmeName[] = L"readme.txt";
 
-// The folder is taken exactly as the chooser gives it; Cancel leaves the save folder alone.
+// The folder is taken exactly as the chooser gives it; Cancel leaves the save folder alone, and so
+// does a folder too long to hold an image's name, for every capture into it would fail.
 void changeSaveFolder(HWND window) {
     wchar_t chosen[kPathCapacity] = {};
     browseForFolder(chosen, kPathCapacity, window, saveFolder);
     if (chosen[0] == L'\0') {
+        return;
+    }
+    if (!leavesRoomForImageNames(chosen)) {
+        showMessage(window, IDS_SAVE_FOLDER_TOO_LONG, MB_ICONERROR);
         return;
     }
     chooseSaveFolder(chosen);
@@ -38,42 +41,45 @@ void resetSaveFolder(HWND window) {
         return;
     }
     if (testFolder(saveFolder) != FolderState::Present) {
-        if (!createSaveFolder(window)) {
+        if (!createSaveFolder()) {
+            showMessage(window, IDS_FOLDER_NOT_MADE, MB_ICONERROR, saveFolder);
             return;
         }
-        showFormattedMessage(window, MB_ICONINFORMATION, L"%lsが存在しなかったため、新たに作成しました。", saveFolder);
+        showMessage(window, IDS_DEFAULT_FOLDER_MADE, MB_ICONINFORMATION, saveFolder);
     }
-    showMessage(window, L"保存先を初期化しました。", MB_ICONINFORMATION);
+    showMessage(window, IDS_SAVE_FOLDER_RESET, MB_ICONINFORMATION);
 }
 
-// The up-down control's class must exist before the dialog creates its controls.
 void setSequenceNumber(HWND window) {
-    InitCommonControls();
     DialogBoxParamW(appInstance, MAKEINTRESOURCEW(IDD_SEQUENCE), window, sequenceDialogProc, 0);
 }
 
 void resetSequenceNumber(HWND window) {
     Settings.sequenceCounter = 0;
-    showMessage(window, L"リセットしました。", MB_ICONINFORMATION);
+    showMessage(window, IDS_SEQUENCE_RESET, MB_ICONINFORMATION);
 }
 
+// A memo too long for its file says so before the failure: no retry can store it.
 void saveMemoNow(HWND window) {
-    if (showMessage(window, L"保存してもよろしいですか？", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+    if (showMessage(window, IDS_CONFIRM_MEMO_SAVE, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
     takeMemoFromPanel();
     if (storeMemo()) {
-        showMessage(window, L"保存しました。", MB_ICONINFORMATION);
-    } else {
-        showMessage(window, L"保存に失敗しました。", MB_ICONERROR);
+        showMessage(window, IDS_MEMO_SAVED, MB_ICONINFORMATION);
+        return;
     }
+    if (!memoFitsItsFile()) {
+        showMessage(window, IDS_FILE_TOO_LARGE, MB_ICONERROR);
+    }
+    showMessage(window, IDS_MEMO_SAVE_FAILED, MB_ICONERROR);
 }
 
 void reportShortcutCreated(HWND window, const wchar_t* linkPath) {
     if (createShortcut(linkPath)) {
-        showMessage(window, L"ショートカットの作成に成功しました。", MB_ICONINFORMATION);
+        showMessage(window, IDS_SHORTCUT_MADE, MB_ICONINFORMATION);
     } else {
-        showMessage(window, L"ショートカットの作成に失敗しました。", MB_ICONERROR);
+        showMessage(window, IDS_SHORTCUT_NOT_MADE, MB_ICONERROR);
     }
 }
 
@@ -83,7 +89,8 @@ void createDesktopShortcut(HWND window) {
     reportShortcutCreated(window, linkPath);
 }
 
-// A chosen folder whose link path would not fit creates nothing and shows nothing more.
+// A chosen folder whose link path would not fit creates nothing and shows nothing more. The path
+// is shown first in a box captioned "テスト", kept on purpose as the program has always shown it.
 void createShortcutInChosenFolder(HWND window) {
     wchar_t linkPath[kPathCapacity] = {};
     browseForFolder(linkPath, kPathCapacity, window, exeFolder);
@@ -93,7 +100,9 @@ void createShortcutInChosenFolder(HWND window) {
     if (!appendText(linkPath, kPathCapacity, L"\\") || !appendText(linkPath, kPathCapacity, shortcutFileName)) {
         return;
     }
-    MessageBoxW(window, linkPath, L"テスト", MB_ICONINFORMATION);
+    wchar_t caption[kStringCapacity] = {};
+    loadText(IDS_LINK_PATH_CAPTION, caption, kStringCapacity);
+    MessageBoxW(window, linkPath, caption, MB_ICONINFORMATION);
     reportShortcutCreated(window, linkPath);
 }
 
@@ -101,34 +110,34 @@ void removeDesktopShortcut(HWND window) {
     wchar_t linkPath[kPathCapacity] = {};
     desktopLinkPath(linkPath);
     if (!PathFileExistsW(linkPath)) {
-        showMessage(window, L"Glimra3.lnkが存在しません。\n既に削除されている可能性があります。", MB_ICONINFORMATION);
+        showMessage(window, IDS_SHORTCUT_MISSING, MB_ICONINFORMATION, shortcutFileName);
         return;
     }
-    if (showMessage(window, L"Glimra3.lnkを削除してもよろしいですか？", MB_ICONINFORMATION | MB_YESNO) != IDYES) {
+    if (showMessage(window, IDS_CONFIRM_SHORTCUT_DELETE, MB_ICONINFORMATION | MB_YESNO, shortcutFileName) != IDYES) {
         return;
     }
     if (DeleteFileW(linkPath)) {
-        showMessage(window, L"削除に成功しました。", MB_ICONINFORMATION);
+        showMessage(window, IDS_SHORTCUT_DELETED, MB_ICONINFORMATION);
     } else {
-        showMessage(window, L"削除に失敗しました。", MB_ICONERROR);
+        showMessage(window, IDS_SHORTCUT_NOT_DELETED, MB_ICONERROR);
     }
 }
 
 // The shell's own failures keep their own texts; any other failure is told all the same.
 struct ReadmeMessage {
     int code;
-    const wchar_t* text;
+    UINT text;
     UINT icon;
 };
 const ReadmeMessage kReadmeMessages[] = {
-    {kOpenOutOfMemory, L"メモリが不足しています", MB_ICONWARNING},
-    {kOpenFileNotFound, L"ファイルが見つかりません。", MB_ICONWARNING},
-    {kOpenAccessDenied, L"アクセスが拒否されました", MB_ICONERROR},
-    {kOpenShareViolation, L"ファイルの共有違反が発生しました。", MB_ICONERROR},
+    {kOpenOutOfMemory, IDS_OPEN_OUT_OF_MEMORY, MB_ICONWARNING},
+    {kOpenFileNotFound, IDS_OPEN_FILE_NOT_FOUND, MB_ICONWARNING},
+    {kOpenAccessDenied, IDS_OPEN_ACCESS_DENIED, MB_ICONERROR},
+    {kOpenShareViolation, IDS_OPEN_SHARE_VIOLATION, MB_ICONERROR},
 };
 
 void reportReadmeOutcome(HWND window, int code) {
-    if (code == kOpenOther) {
+    if (code == kOpenOpened) {
         return;
     }
     for (const ReadmeMessage& message : kReadmeMessages) {
@@ -137,7 +146,7 @@ void reportReadmeOutcome(HWND window, int code) {
             return;
         }
     }
-    showMessage(window, L"readme.txtを開けませんでした。", MB_ICONERROR);
+    showMessage(window, IDS_OPEN_FAILED, MB_ICONERROR, kReadmeName);
 }
 
 // A readme path too long for its buffer is as good as missing; an empty path is never opened.
@@ -151,12 +160,14 @@ void openReadme(HWND window) {
 }
 
 void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int beep) {
+    wchar_t caption[kStringCapacity] = {};
+    loadText(IDS_ABOUT_CAPTION, caption, kStringCapacity);
     MSGBOXPARAMSW record = {};
     record.cbSize = sizeof(record);
     record.hwndOwner = owner;
     record.hInstance = GetModuleHandleW(nullptr);
     record.lpszText = text;
-    record.lpszCaption = L"バージョン情報";
+    record.lpszCaption = caption;
     record.dwStyle = style | MB_USERICON;
     record.lpszIcon = MAKEINTRESOURCEW(iconId);
     record.dwContextHelpId = 0;
@@ -168,9 +179,12 @@ void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int b
     MessageBoxIndirectW(&record);
 }
 
+// The title, an empty line, then the maker and the maker's web site.
 void showVersion(HWND window) {
-    wchar_t text[kMessageCapacity];
-    formatText(text, kMessageCapacity, L"%ls\n\n%ls", titleText, kCreditText);
+    wchar_t format[kMessageCapacity] = {};
+    wchar_t text[kMessageCapacity] = {};
+    loadText(IDS_ABOUT_TEXT, format, kMessageCapacity);
+    formatText(text, kMessageCapacity, format, titleText);
     showAboutBox(text, window, 0, IDI_GLIMRA, 0);
 }
 
@@ -215,9 +229,10 @@ LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_JPEG_QUALITY:
     case IDM_START_MENU_ADD:
     case IDM_START_MENU_REMOVE:
-        // Greyed in the menu: placeholders that do nothing.
+        // Kept on purpose: greyed placeholders in the menu for features still to come.
         return 0;
     default:
+        // The accelerator's Alt+S (IDM_ACCEL_ALT_S) arrives here on purpose: a shortcut reserved.
         return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
     }
 }

@@ -1,6 +1,7 @@
 // The program's entry: the process made safe, one copy per folder, COM and GDI+ started, the
 // windows built, the one message loop run.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app.h"
 #include "ids.h"
@@ -18,8 +19,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
     if (!claimStateFolder(&claim)) {
         return 0;
     }
+    // Only the copy that holds the folder may clear what a store killed midway left there.
+    removeLeftoverReplacements();
     const ScopedCoInitialize com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const ScopedGdiplus gdiplusSession;
+    // The number dialog's up-down control: its class must exist before any dialog creates one.
+    InitCommonControls();
     registerMainWindowClass(instance);
     if (!createMainWindow(instance, showState)) {
         return 0;

@@ -21,8 +21,15 @@ constexpr UINT kTrayIconId = 0;
 constexpr int kMainWindowWidth = 620;
 constexpr int kMainWindowHeight = 400;
 
-void showLoadFailure(const wchar_t* fileName) {
-    showFormattedMessage(mainWindow, MB_ICONERROR, L"%ls%ls%ls%ls", L"\"", fileName, L"\"", L"の読み込みに失敗しました。");
+// A file over its limit is told first, then that it was not read.
+void tellLoadFailure(FileRead read, const wchar_t* fileName) {
+    if (read == FileRead::Read) {
+        return;
+    }
+    if (read == FileRead::TooLarge) {
+        showMessage(mainWindow, IDS_FILE_TOO_LARGE, MB_ICONERROR);
+    }
+    showMessage(mainWindow, IDS_LOAD_FAILED, MB_ICONERROR, fileName);
 }
 
 // The way out asked for while a capture ran, carried out once it has finished.
@@ -33,8 +40,7 @@ void closeMainWindow(HWND window) {
         hideToTray(window);
         return;
     }
-    if (!isChecked(panel, IDC_NONEDIALOG) &&
-        showMessage(window, L"終了しますか？", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+    if (!isChecked(panel, IDC_NONEDIALOG) && showMessage(window, IDS_CONFIRM_END, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
     saveStateAndClose(window);
@@ -45,7 +51,7 @@ void closeMainWindow(HWND window) {
 // the session.
 bool storeState(HWND window, bool tellFailures) {
     bool stored = true;
-    auto tell = [&](const wchar_t* text) {
+    auto tell = [&](UINT text) {
         stored = false;
         if (tellFailures) {
             showMessage(window, text, MB_ICONERROR);
@@ -54,28 +60,33 @@ bool storeState(HWND window, bool tellFailures) {
     if (isChecked(panel, IDC_SAVEINI)) {
         refreshSettingsFromPanel();
         if (!saveSettings()) {
-            tell(L"ファイルの書き込みに失敗しました。");
+            tell(IDS_WRITE_FAILED);
         }
     }
     if (!storeSaveFolder()) {
-        tell(L"ファイルの書き込みに失敗しました。");
+        tell(IDS_WRITE_FAILED);
     }
     // The box as it stands decides: the record may still hold its state from start-up.
     if (isChecked(panel, IDC_ASMEMO)) {
         takeMemoFromPanel();
-        // A memo the file already holds is left as it is on disk, whatever its encoding.
+        // A memo the file already holds is left as it is on disk, whatever its encoding. One too
+        // long for the file says so first: no retry can store it until it is shortened.
         if (!memoUnchangedSinceStored() && !storeMemo()) {
-            tell(L"メモの保存に失敗しました。");
+            if (!memoFitsItsFile()) {
+                tell(IDS_FILE_TOO_LARGE);
+            }
+            tell(IDS_MEMO_STORE_FAILED);
         }
     }
     return stored;
 }
 
-// After a failed store the user may free the file and end again: the window, its boxes and the
-// memo stay as they are, and nothing is lost by ending later.
-void storeAndEnd(HWND window, bool tellFailures) {
+// The store every way out makes; after a failed one the user is asked whether to end, and No keeps
+// the program running as it was, memo and boxes included, so the file can be freed and the ending
+// tried again. Without telling (the session's end) it always ends.
+void storeAndEndUnlessKept(HWND window, bool tellFailures) {
     if (!storeState(window, tellFailures) && tellFailures &&
-        showMessage(window, L"終了しますか？", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+        showMessage(window, IDS_CONFIRM_END, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
     DestroyWindow(window);
@@ -91,7 +102,7 @@ void carryOut(HWND window, Ending ending) {
         saveStateAndClose(window);
         return;
     case Ending::SessionEnd:
-        storeAndEnd(window, false);
+        storeAndEndUnlessKept(window, false);
         return;
     case Ending::None:
         return;
@@ -187,16 +198,12 @@ int createMainWindow(HINSTANCE instance, int showState) {
 
     // Without GDI+ the program still runs: captures to BMP need none of it.
     if (!gdiplus()) {
-        showLoadFailure(kGdiplusLibrary);
+        tellLoadFailure(FileRead::Failed, kGdiplusLibrary);
     }
     loadSettings();
-    if (!loadSaveFolder()) {
-        showLoadFailure(folderFileName);
-    }
+    tellLoadFailure(loadSaveFolder(), folderFileName);
     if (Settings.ALMEMO) {
-        if (!loadMemo()) {
-            showLoadFailure(memoFileName);
-        }
+        tellLoadFailure(loadMemo(), memoFileName);
         SetDlgItemTextW(panel, IDC_MEMO, memoText);
     }
     takeMemoFromPanel();
@@ -227,7 +234,7 @@ int allowMessagesFromOtherLevels(HWND window) {
 }
 
 void saveStateAndClose(HWND window) {
-    storeAndEnd(window, true);
+    storeAndEndUnlessKept(window, true);
 }
 
 void requestEnding(HWND window, Ending ending) {
@@ -275,7 +282,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         return handleCommand(window, wParam, lParam);
-    case kTrayCallbackMessage:
+    case WM_TRAY_CALLBACK:
         restoreFromTray(lParam);
         return 0;
     default:

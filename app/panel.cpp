@@ -53,7 +53,7 @@ void endAfterCaptureIfSet() {
 // The boxes are the live option values: every capture takes them into the record first.
 void captureScreen() {
     refreshSettingsFromPanel();
-    captureAndSave(GetDesktopWindow(), L"mode:desktop");
+    captureAndSave(GetDesktopWindow(), L"mode:desktop", tellCaptureNotice);
     endAfterCaptureIfSet();
 }
 
@@ -66,7 +66,7 @@ void captureChosenWindow(HWND dialog) {
     bringForward(chosen);
     waitMilliseconds(kWindowCaptureWaitMs);
     refreshSettingsFromPanel();
-    captureAndSave(chosen, L"mode:free");
+    captureAndSave(chosen, L"mode:free", tellCaptureNotice);
     SetForegroundWindow(mainWindow);
     endAfterCaptureIfSet();
 }
@@ -83,7 +83,8 @@ LRESULT CALLBACK memoEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     if (message == WM_KEYDOWN && wParam == VK_F2) {
-        showMessage(edit, L"検索ボックスを実装予定。", MB_ICONINFORMATION);
+        // Kept on purpose: F2 is reserved for the search box to come, and only says so.
+        showMessage(edit, IDS_SEARCH_PLANNED, MB_ICONINFORMATION);
         return 0;
     }
     return CallWindowProcW(previousMemoEditProc, edit, message, wParam, lParam);
@@ -136,12 +137,36 @@ void handlePanelCommand(HWND dialog, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// Glimra's own window owns the notices: a box disables its owner, and disabling another program's
+// window waits for that program, which may never answer. A text without a name ignores the path.
+void tellCaptureNotice(CaptureNotice notice, const wchar_t* path) {
+    static const struct {
+        CaptureNotice notice;
+        UINT text;
+        UINT icon;
+    } kNoticeBoxes[] = {
+        {CaptureNotice::SaveFolderMissing, IDS_SAVE_FOLDER_MISSING, MB_ICONINFORMATION},
+        {CaptureNotice::DefaultFolderMissing, IDS_DEFAULT_FOLDER_MISSING, MB_ICONINFORMATION},
+        {CaptureNotice::DefaultFolderMade, IDS_SAVE_FOLDER_RESET, MB_ICONINFORMATION},
+        {CaptureNotice::FolderNotMade, IDS_FOLDER_NOT_MADE, MB_ICONERROR},
+        {CaptureNotice::ImageNotMade, IDS_IMAGE_NOT_MADE, MB_ICONERROR},
+    };
+    for (const auto& box : kNoticeBoxes) {
+        if (box.notice == notice) {
+            showMessage(mainWindow, box.text, box.icon, path);
+            return;
+        }
+    }
+}
+
 void refreshSettingsFromPanel() {
     for (const CheckBoxSetting& box : kCheckBoxSettings) {
         Settings.*box.field = isChecked(panel, box.controlId) ? 1 : 0;
     }
 }
 
+// The three placeholder boxes stay disabled on purpose: their features are still to come, yet
+// their values are shown and stored, so files of other versions keep them.
 void showSettingsInPanel() {
     EnableWindow(GetDlgItem(panel, IDC_TRIMING), FALSE);
     EnableWindow(GetDlgItem(panel, IDC_ALTER), FALSE);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "ids.h"
 #include "text.h"
 
 // The record must be the Vista form, balloon icon last, or NIM_ADD would take an older layout.
@@ -29,7 +30,7 @@ void prepareTrayIcon(int iconId, HWND window, UINT iconNumber, const wchar_t* ti
     trayIconData.hWnd = window;
     trayIconData.uID = iconNumber;
     trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIconData.uCallbackMessage = kTrayCallbackMessage;
+    trayIconData.uCallbackMessage = WM_TRAY_CALLBACK;
     trayIconData.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));
     copyText(trayIconData.szTip, ARRAYSIZE(trayIconData.szTip), tip);
 }

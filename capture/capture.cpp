@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <ctime>
 #include <cwchar>
 
@@ -17,7 +18,6 @@
 #include "settings.h"
 #include "system_calls.h"
 #include "text.h"
-#include "ui.h"
 
 namespace {
 
@@ -39,6 +39,9 @@ const ImageFormat kBmpFormat = {L".bmp", nullptr};
 const ImageFormat kJpegFormat = {L".jpg", L"image/jpeg"};
 const ImageFormat kPngFormat = {L".png", L"image/png"};
 
+// The longest name an image can have, with its prefix and the largest number.
+const wchar_t kLongestImageName[] = L"\\img2147483647";
+
 // The image file being made; a failure message quotes it.
 wchar_t outputPath[kPathCapacity];
 
@@ -56,29 +59,28 @@ bool drawScreenAndCursor(HDC memoryDC, HGDIOBJ bitmap, const CaptureRegion& regi
 }
 
 // A folder that cannot be tested (a long path where the system takes none) is kept: its files
-// are reported by name, never written to another folder.
-void ensureSaveFolder(HWND owner) {
-    if (testFolder(saveFolder) != FolderState::Missing) {
+// are reported by name, never written to another folder. Without a save folder at all (dirInfo.dat
+// could not be read) there is none to name: the default folder's steps follow at once.
+void ensureSaveFolder(CaptureNoticeHandler tell) {
+    if (saveFolder[0] != L'\0' && testFolder(saveFolder) != FolderState::Missing) {
         return;
     }
-    showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、保存先を初期化します。", saveFolder);
+    if (saveFolder[0] != L'\0') {
+        tell(CaptureNotice::SaveFolderMissing, saveFolder);
+    }
     // Without a whole fallback path the folder stays as it was, and every file reports its failure.
-    if (!fallBackToDefaultSaveFolder()) {
+    if (!fallBackToDefaultSaveFolder() || testFolder(saveFolder) == FolderState::Present) {
         return;
     }
-    if (testFolder(saveFolder) == FolderState::Present) {
-        return;
-    }
-    showFormattedMessage(owner, MB_ICONINFORMATION, L"%lsが存在しなかったため、新たに作成します。", saveFolder);
+    tell(CaptureNotice::DefaultFolderMissing, saveFolder);
     // A folder that could not be made is told, not reported as in place; each file then fails.
-    if (createSaveFolder(owner)) {
-        showMessage(owner, L"保存先を初期化しました。", MB_ICONINFORMATION);
-    }
+    tell(createSaveFolder() ? CaptureNotice::DefaultFolderMade : CaptureNotice::FolderNotMade, saveFolder);
 }
 
-// A counter loaded as the largest integer goes on from the smallest instead of overflowing.
+// After the largest number numbering starts again at 1, passing over the files there: no image
+// name ever carries a negative number.
 int nextSequenceNumber(int number) {
-    return static_cast<int>(static_cast<unsigned int>(number) + 1u);
+    return number >= 0 && number < INT_MAX ? number + 1 : 1;
 }
 
 // The path of an image file: the folder and the name joined by one backslash, whether or not the
@@ -92,10 +94,10 @@ bool joinImagePath(wchar_t* path, size_t capacity, const wchar_t* folder, const 
 }
 
 // The path is quoted whole even where it is too long for outputPath: the message holds more.
-void reportFailedFile(const wchar_t* name, const wchar_t* extension) {
+void reportFailedFile(CaptureNoticeHandler tell, const wchar_t* name, const wchar_t* extension) {
     wchar_t path[kMessageCapacity] = {};
     joinImagePath(path, kMessageCapacity, saveFolder, name, extension);
-    showFormattedMessage(mainWindow, MB_ICONERROR, L"\"%ls\"の作成に失敗しました。", path);
+    tell(CaptureNotice::ImageNotMade, path);
 }
 
 // The files of one capture in writing order (USEBG, JPEGPIC, PNGPIC); returns how many.
@@ -176,7 +178,7 @@ bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const
 // Without pixels (no bitmap could be made) every file counts as failed and is reported. A numbered
 // capture takes the next number no file of a chosen format has: after a reset, a lowered number or
 // a run whose counter was not stored, earlier images stay as they are.
-void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap) {
+void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap, CaptureNoticeHandler tell) {
     const ImageFormat* formats[kImageFormatCount] = {};
     const int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
     NewFile files[kImageFormatCount];
@@ -194,7 +196,7 @@ void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bi
         const bool written = files[i] && pixels && writeImageFile(files[i].get(), *formats[i], region, pixels, bitmap);
         if (!written || !files[i].commit()) {
             files[i] = NewFile();
-            reportFailedFile(name, formats[i]->extension);
+            reportFailedFile(tell, name, formats[i]->extension);
         }
     }
 }
@@ -279,7 +281,7 @@ void drawCursor(HDC target, const CaptureRegion& region) {
 }
 
 // Everything that needs the bitmap; its DC and the bitmap itself are gone when this returns.
-void captureAndStore(HWND window, const wchar_t* modeTag) {
+void captureAfterWait(HWND window, const wchar_t* modeTag, CaptureNoticeHandler tell) {
     CaptureRegion region = {};
     ScopedMemoryDC memoryDC;
     ScopedGdiObject bitmap;
@@ -297,22 +299,27 @@ void captureAndStore(HWND window, const wchar_t* modeTag) {
             pixels = nullptr;
         }
     }
-    // Glimra's own window owns the notices: a box disables its owner, and disabling another
-    // program's window waits for that program, which may never answer.
-    ensureSaveFolder(mainWindow);
+    ensureSaveFolder(tell);
     if (Settings.NONESCS) {
         return;
     }
-    writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()));
+    writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()), tell);
 }
 
-void captureAndSave(HWND window, const wchar_t* modeTag) {
+void captureAndSave(HWND window, const wchar_t* modeTag, CaptureNoticeHandler tell) {
     ShowWindow(mainWindow, SW_HIDE);
     waitMilliseconds(kCaptureWaitMs);
-    captureAndStore(window, modeTag);
+    captureAfterWait(window, modeTag, tell);
     ShowWindow(mainWindow, SW_SHOW);
 }
 
+bool leavesRoomForImageNames(const wchar_t* folder) {
+    wchar_t path[kPathCapacity] = {};
+    return joinImagePath(path, kPathCapacity, folder, kLongestImageName, kJpegFormat.extension);
+}
+
+// The wait takes no messages, on purpose: nothing may repaint or move while the screen is about to
+// be copied, and no command may start meanwhile.
 int waitMilliseconds(DWORD bound) {
     const clock_t start = clock();
     for (;;) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "capture.h"
+
 struct CaptureRegion {
     int left;
     int top;
@@ -22,7 +24,7 @@ void drawCursor(HDC target, const CaptureRegion& region);
 // and the file's creation. Null in the program.
 extern void (*beforeImageFileMade)(const wchar_t* path);
 
-// Everything captureAndSave does between hiding and showing mainWindow, the wait excepted.
-void captureAndStore(HWND window, const wchar_t* modeTag);
+// Everything captureAndSave does after its wait, before it shows mainWindow again.
+void captureAfterWait(HWND window, const wchar_t* modeTag, CaptureNoticeHandler tell);
 
 #endif

@@ -11,6 +11,31 @@ namespace {
 const wchar_t kReplacementFormat[] = L"%ls.%08X.tmp";
 constexpr int kReplacementNameTries = 100;
 
+bool isHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
+
+// "<of>.XXXXXXXX.tmp", the file names compared as the file system compares them.
+bool isReplacementName(const wchar_t* name, const wchar_t* of) {
+    const size_t length = wcslen(of);
+    if (wcslen(name) != length + kReplacementSuffixLength ||
+        CompareStringOrdinal(name, static_cast<int>(length), of, static_cast<int>(length), TRUE) != CSTR_EQUAL ||
+        name[length] != L'.' || CompareStringOrdinal(name + length + 9, -1, L".tmp", -1, TRUE) != CSTR_EQUAL) {
+        return false;
+    }
+    for (size_t at = length + 1; at < length + 9; ++at) {
+        if (!isHexDigit(name[at])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct FindTraits {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static void free(HANDLE find) { FindClose(find); }
+};
+
 ScopedFile createAt(const wchar_t* path) {
     return ScopedFile(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
@@ -109,5 +134,29 @@ void NewFile::discard() {
     if (made_[0] != L'\0') {
         retryWhileHeld(made_, [&] { return DeleteFileW(made_) != FALSE; });
         made_[0] = L'\0';
+    }
+}
+
+void removeLeftoverReplacementsOf(const wchar_t* path) {
+    const wchar_t* name = wcsrchr(path, L'\\');
+    wchar_t pattern[kNewFilePathCapacity] = {};
+    if (!name || !copyText(pattern, kNewFilePathCapacity, path) || !appendText(pattern, kNewFilePathCapacity, L".*.tmp")) {
+        return;
+    }
+    ++name;
+    const size_t folderLength = static_cast<size_t>(name - path);
+    WIN32_FIND_DATAW found = {};
+    const Scoped<HANDLE, FindTraits> find(
+        FindFirstFileExW(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    for (BOOL more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
+        wchar_t leftover[kNewFilePathCapacity] = {};
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isReplacementName(found.cFileName, name) ||
+            !copyText(leftover, kNewFilePathCapacity, path)) {
+            continue;
+        }
+        leftover[folderLength] = L'\0';
+        if (appendText(leftover, kNewFilePathCapacity, found.cFileName)) {
+            DeleteFileW(leftover);
+        }
     }
 }

@@ -48,4 +48,9 @@ private:
     DWORD error_ = 0;
 };
 
+// Deletes the files that replacements of path left behind when the program was killed before their
+// move: exactly path's name, a dot, eight hexadecimal digits and ".tmp". Folders and every other
+// name are left alone.
+void removeLeftoverReplacementsOf(const wchar_t* path);
+
 #endif

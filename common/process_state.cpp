@@ -9,7 +9,6 @@
 #include "new_file.h"
 #include "scoped.h"
 #include "text.h"
-#include "ui.h"
 
 HINSTANCE appInstance;
 HWND mainWindow;
@@ -95,13 +94,19 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DW
         result = read == bytes ? FileRead::Read : FileRead::Failed;
         return true;
     });
-    if (result == FileRead::TooLarge) {
-        showMessage(mainWindow, L"ファイルサイズが許容限界をオーバーしています。", MB_ICONERROR);
-    }
     if (result == FileRead::Read && bytesRead) {
         *bytesRead = read;
     }
     return result;
+}
+
+void removeLeftoverReplacements() {
+    for (const wchar_t* name : {settingsFileName, folderFileName, memoFileName}) {
+        wchar_t path[kPathCapacity] = {};
+        if (exeRelativePath(path, name)) {
+            removeLeftoverReplacementsOf(path);
+        }
+    }
 }
 
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size) {

@@ -28,11 +28,14 @@ void startProcess(HINSTANCE instance);
 // Path of the named file beside the executable; false (and an empty buffer) when it does not fit.
 bool exeRelativePath(wchar_t* buffer, const wchar_t* name);
 
+// What a load of a state file came to; the caller tells the user.
 enum class FileRead { Unopened, TooLarge, Failed, Read };
-// Reads a whole file beside the executable into buffer. One larger than maxBytes, or of unknown
-// size, is refused with the size message and left unread. A file another program holds is waited
-// for a moment. bytesRead, when given, gets the size read.
+// Reads a whole file beside the executable into buffer. One that is not there reads as empty. One
+// larger than maxBytes, or of unknown size, is TooLarge and left unread. A file another program
+// holds is waited for a moment. bytesRead, when given, gets the size read.
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead = nullptr);
+// Deletes what stores of the three state files killed before their move left beside them.
+void removeLeftoverReplacements();
 // Replaces the file with these bytes whole, or leaves it exactly as it was and returns false; a
 // file another program holds is waited for a moment.
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size);

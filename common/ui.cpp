@@ -1,23 +1,30 @@
-// Message boxes captioned with the title, and check-box state.
+// Message boxes from the string table, captioned with the title; check-box state.
 #include "ui.h"
 
 #include <cstdarg>
 
-#include "process_state.h"
+#include "ids.h"
 #include "sizes.h"
 #include "text.h"
 
-int showMessage(HWND owner, const wchar_t* text, UINT flags) {
-    return MessageBoxW(owner, text, titleText, flags);
+// The texts live in the executable's own resources, the title among them.
+void loadText(UINT id, wchar_t* buffer, int capacity) {
+    if (capacity > 0 && LoadStringW(GetModuleHandleW(nullptr), id, buffer, capacity) <= 0) {
+        buffer[0] = L'\0';
+    }
 }
 
-int showFormattedMessage(HWND owner, UINT flags, const wchar_t* format, ...) {
+int showMessage(HWND owner, UINT textId, UINT flags, ...) {
+    wchar_t format[kMessageCapacity];
     wchar_t text[kMessageCapacity];
+    wchar_t title[kStringCapacity];
+    loadText(textId, format, kMessageCapacity);
+    loadText(IDS_TITLE, title, kStringCapacity);
     va_list args;
-    va_start(args, format);
+    va_start(args, flags);
     formatTextList(text, kMessageCapacity, format, args);
     va_end(args);
-    return showMessage(owner, text, flags);
+    return MessageBoxW(owner, text, title, flags);
 }
 
 bool isChecked(HWND dialog, int id) {

@@ -4,9 +4,11 @@
 
 #include <shlobj.h>
 
+#include "ids.h"
 #include "scoped.h"
 #include "sizes.h"
 #include "text.h"
+#include "ui.h"
 
 namespace {
 
@@ -28,11 +30,13 @@ void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* i
     SHGetMalloc(allocator.put());
 
     wchar_t displayName[MAX_PATH] = {};
+    wchar_t instruction[kStringCapacity] = {};
+    loadText(IDS_CHOOSE_FOLDER, instruction, kStringCapacity);
     BROWSEINFOW record = {};
     record.hwndOwner = owner;
     record.pidlRoot = nullptr;
     record.pszDisplayName = displayName;
-    record.lpszTitle = L"フォルダを選択してください。";
+    record.lpszTitle = instruction;
     record.ulFlags = BIF_RETURNONLYFSDIRS;
     record.lpfn = browseCallbackProc;
     record.lParam = reinterpret_cast<LPARAM>(initialFolder);

@@ -11,6 +11,7 @@ namespace {
 
 // The field's range; the up-down control does not wrap.
 constexpr int kSequenceMax = 9999;
+constexpr int kSequenceDigits = 4;
 
 // The control takes a 16-bit position, so a counter beyond the range is brought to the nearer
 // bound here, before it could wrap into a number the user never had.
@@ -21,9 +22,11 @@ int positionWithinRange(int counter) {
     return counter > kSequenceMax ? kSequenceMax : counter;
 }
 
+// The field takes four digits at most, so what it shows is what OK can store; text set or pasted
+// into it is still judged by the up-down control.
 void showCounter(HWND dialog) {
-    InitCommonControls();
     int counter = Settings.sequenceCounter;
+    SendDlgItemMessageW(dialog, IDC_SEQUENCE_EDIT, EM_LIMITTEXT, kSequenceDigits, 0);
     HWND arrows = GetDlgItem(dialog, IDC_SEQUENCE_UPDOWN);
     SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SEQUENCE_EDIT)), 0);
     SendMessageW(arrows, UDM_SETRANGE, 0, MAKELPARAM(kSequenceMax, 0));

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // Ends with 1 after OK (the counter set) and 0 after Cancel. The up-down control's class must
-// be registered (InitCommonControls) before the dialog is created.
+// be registered (InitCommonControls, at start-up) before the dialog is created.
 INT_PTR CALLBACK sequenceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -81,6 +81,6 @@ int openDocument(const wchar_t* path, HWND owner) {
     case SE_ERR_SHARE:
         return kOpenShareViolation;
     default:
-        return code > kLastShellErrorCode ? kOpenOther : kOpenFailed;
+        return code > kLastShellErrorCode ? kOpenOpened : kOpenFailedOther;
     }
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-// What openDocument makes of the shell's answer; kOpenOther stands for success, kOpenFailed for
+// What openDocument makes of the shell's answer: kOpenOpened for success, kOpenFailedOther for
 // every error without a code of its own.
 enum OpenDocumentCode {
     kOpenOutOfMemory = 0,
@@ -15,8 +15,8 @@ enum OpenDocumentCode {
     kOpenAccessDenied = 4,
     kOpenDllNotFound = 5,
     kOpenShareViolation = 6,
-    kOpenOther = 100,
-    kOpenFailed = 101,
+    kOpenOpened = 100,
+    kOpenFailedOther = 101,
 };
 
 // The desktop folder, "\" and "Glimra3.lnk", into a kPathCapacity buffer; left empty when the

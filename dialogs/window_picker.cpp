@@ -16,8 +16,8 @@ namespace {
 
 // The desktop and its gadgets.
 const wchar_t* const kSkippedClasses[] = {L"SideBar_HTMLHostWindow", L"BasicWindow", L"Progman"};
-// The Start button, and the picker itself.
-const wchar_t* const kSkippedTitles[] = {L"スタート", L"取得可能なプロセス"};
+// The Start button; the picker itself is passed over by its caption, as its template gives it.
+const wchar_t kStartButtonTitle[] = L"スタート";
 
 bool isOneOf(const wchar_t* text, const wchar_t* const* names, size_t count) {
     for (size_t i = 0; i < count; ++i) {
@@ -36,7 +36,7 @@ bool isCloaked(HWND window) {
 }
 
 // Reads the title only for windows whose class passed; false for a window not worth listing.
-bool readListableTitle(HWND window, wchar_t* title) {
+bool readListableTitle(HWND window, const wchar_t* pickerCaption, wchar_t* title) {
     if (!IsWindowVisible(window) || isCloaked(window) || window == mainWindow) {
         return false;
     }
@@ -46,11 +46,11 @@ bool readListableTitle(HWND window, wchar_t* title) {
         return false;
     }
     GetWindowTextW(window, title, kWindowTitleCapacity);
-    return title[0] != L'\0' && !isOneOf(title, kSkippedTitles, ARRAYSIZE(kSkippedTitles));
+    return title[0] != L'\0' && lstrcmpW(title, kStartButtonTitle) != 0 && lstrcmpW(title, pickerCaption) != 0;
 }
 
 void reportNothingListed(HWND dialog) {
-    showMessage(dialog, L"取得可能なプロセスはありません。", MB_ICONINFORMATION);
+    showMessage(dialog, IDS_NOTHING_TO_PICK, MB_ICONINFORMATION);
     EndDialog(dialog, 0);
 }
 
@@ -58,7 +58,7 @@ void refreshList(HWND dialog) {
     if (!fillWindowList(dialog)) {
         reportNothingListed(dialog);
     }
-    showMessage(dialog, L"更新しました。", MB_ICONINFORMATION);
+    showMessage(dialog, IDS_LIST_REFRESHED, MB_ICONINFORMATION);
 }
 
 // Right after a fill nothing is selected (LB_ERR): that ends like Cancel, and no position
@@ -88,18 +88,24 @@ void handlePickerCommand(HWND dialog, int id) {
     }
 }
 
+// The walk's table so far, and the caption a window of the picker itself bears.
+struct Walk {
+    int count;
+    wchar_t pickerCaption[kWindowTitleCapacity];
+};
+
 // One window of the walk into the next row; false, which ends the walk, once the table is full.
-BOOL CALLBACK addListableWindow(HWND window, LPARAM rowCount) {
-    int& count = *reinterpret_cast<int*>(rowCount);
+BOOL CALLBACK addListableWindow(HWND window, LPARAM walkState) {
+    Walk& walk = *reinterpret_cast<Walk*>(walkState);
     wchar_t title[kWindowTitleCapacity] = {};
-    if (readListableTitle(window, title)) {
-        WindowEntry& row = windowTable[count];
+    if (readListableTitle(window, walk.pickerCaption, title)) {
+        WindowEntry& row = windowTable[walk.count];
         copyText(row.title, kWindowTitleCapacity, title);
         row.window = window;
-        row.index = count;
-        ++count;
+        row.index = walk.count;
+        ++walk.count;
     }
-    return count < kWindowTableRows;
+    return walk.count < kWindowTableRows;
 }
 
 }  // namespace
@@ -112,12 +118,13 @@ int fillWindowList(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_WINDOW_LIST);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
 
-    int count = 0;
-    EnumWindows(addListableWindow, reinterpret_cast<LPARAM>(&count));
-    for (int row = 0; row < count; ++row) {
+    Walk walk = {};
+    GetWindowTextW(dialog, walk.pickerCaption, kWindowTitleCapacity);
+    EnumWindows(addListableWindow, reinterpret_cast<LPARAM>(&walk));
+    for (int row = 0; row < walk.count; ++row) {
         SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(windowTable[row].title));
     }
-    return count > 0 ? 1 : 0;
+    return walk.count > 0 ? 1 : 0;
 }
 
 INT_PTR CALLBACK windowPickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

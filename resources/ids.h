@@ -18,6 +18,43 @@
 #define IDS_FOLDER_FILE 108
 #define IDS_MEMO_FILE 109
 
+// String table: every text the user reads in a box, each whole sentence one entry, %ls where a
+// name goes
+#define IDS_FILE_TOO_LARGE 201
+#define IDS_LOAD_FAILED 202
+#define IDS_WRITE_FAILED 203
+#define IDS_MEMO_STORE_FAILED 204
+#define IDS_CONFIRM_END 205
+#define IDS_SAVE_FOLDER_MISSING 206
+#define IDS_DEFAULT_FOLDER_MISSING 207
+#define IDS_SAVE_FOLDER_RESET 208
+#define IDS_FOLDER_NOT_MADE 209
+#define IDS_IMAGE_NOT_MADE 210
+#define IDS_DEFAULT_FOLDER_MADE 211
+#define IDS_SAVE_FOLDER_TOO_LONG 212
+#define IDS_SEQUENCE_RESET 213
+#define IDS_CONFIRM_MEMO_SAVE 214
+#define IDS_MEMO_SAVED 215
+#define IDS_MEMO_SAVE_FAILED 216
+#define IDS_SHORTCUT_MADE 217
+#define IDS_SHORTCUT_NOT_MADE 218
+#define IDS_SHORTCUT_MISSING 219
+#define IDS_CONFIRM_SHORTCUT_DELETE 220
+#define IDS_SHORTCUT_DELETED 221
+#define IDS_SHORTCUT_NOT_DELETED 222
+#define IDS_OPEN_OUT_OF_MEMORY 223
+#define IDS_OPEN_FILE_NOT_FOUND 224
+#define IDS_OPEN_ACCESS_DENIED 225
+#define IDS_OPEN_SHARE_VIOLATION 226
+#define IDS_OPEN_FAILED 227
+#define IDS_ABOUT_CAPTION 228
+#define IDS_ABOUT_TEXT 229
+#define IDS_SEARCH_PLANNED 230
+#define IDS_NOTHING_TO_PICK 231
+#define IDS_LIST_REFRESHED 232
+#define IDS_CHOOSE_FOLDER 233
+#define IDS_LINK_PATH_CAPTION 234
+
 // Panel (dialog 101)
 #define IDC_GROUP_MODE 1001
 #define IDC_GROUP_OTHER 1002
@@ -50,7 +87,7 @@
 #define IDC_WINDOW_LIST 1027
 #define IDC_REFRESH 3
 
-// Menu and accelerator commands
+// Menu and accelerator commands; Alt+S is kept for a command to come and answered by none
 #define IDM_ACCEL_ALT_S 40001
 #define IDM_QUIT 40004
 #define IDM_CHANGE_FOLDER 40022
@@ -67,5 +104,8 @@
 #define IDM_DESKTOP_SHORTCUT_REMOVE 40034
 #define IDM_README 40035
 #define IDM_ABOUT 40036
+
+// The notification icon's messages to the main window
+#define WM_TRAY_CALLBACK (WM_USER + 10)
 
 #endif

@@ -176,23 +176,29 @@ int memoFileBytes() {
 }  // namespace
 
 // Loading starts the run's record of the file: refused or not.
-int loadMemo() {
+FileRead loadMemo() {
     memset(memoBytes, 0, sizeof(memoBytes));
     memoForm = MemoForm::Ansi;
     // A loadable file is shorter than the buffer, so a zero byte always follows what is read, and
     // each byte yields at most one character in every form.
     DWORD size = 0;
-    memoFileUnread = readFileBesideExe(memoFileName, memoBytes, kMemoBytesCapacity - 1, &size) != FileRead::Read ||
-                     !readMemoBytes(memoBytes, size, memoForm, memoText, kMemoCapacity);
+    FileRead read = readFileBesideExe(memoFileName, memoBytes, kMemoBytesCapacity - 1, &size);
+    if (read == FileRead::Read && !readMemoBytes(memoBytes, size, memoForm, memoText, kMemoCapacity)) {
+        read = FileRead::Failed;
+    }
+    memoFileUnread = read != FileRead::Read;
     if (memoFileUnread) {
         memoText[0] = L'\0';
-        return 0;
     }
-    return 1;
+    return read;
+}
+
+// A buffer without its terminator is never converted: the conversion would read past it.
+bool memoFitsItsFile() {
+    return memoLength() < static_cast<size_t>(kMemoCapacity) && memoFileBytes() >= 0;
 }
 
 int storeMemo() {
-    // A buffer without its terminator is never converted: the conversion would read past it.
     if (memoFileUnread || memoLength() == static_cast<size_t>(kMemoCapacity)) {
         return 0;
     }

@@ -3,6 +3,8 @@
 #ifndef GLIMRA_MEMO_FILE_H
 #define GLIMRA_MEMO_FILE_H
 
+#include "process_state.h"
+
 constexpr int kMemoCapacity = 1024000;  // characters, terminator included
 
 // Holds the memo between the edit control and the file.
@@ -12,10 +14,15 @@ extern wchar_t memoText[kMemoCapacity];
 // rules of a system whose code page is UTF-8 (65001) can be seen on any.
 extern unsigned int memoCodePage;
 
-// 0 when the file cannot be read, or is valid in no form: the memo is then empty and the file is
-// never written in that run.
-int loadMemo();
+// Read unless the file cannot be read, is too large, or is valid in no form (Failed): the memo is
+// then empty and the file is never written in that run.
+FileRead loadMemo();
+// 1 when memo.txt now holds the memo; 0 when it could not be written, or the memo's bytes do not
+// fit the file's limit (memoFitsItsFile tells which).
 int storeMemo();
+// Whether the memo's bytes, in the form storeMemo would write, are within memo.txt's limit; where
+// they are not, no store can succeed until the memo is shortened.
+bool memoFitsItsFile();
 
 // The text memo.txt is known to hold: what start-up put into the memo edit, then what each
 // successful store wrote. An exit skips the store only while memoText still equals it, so a file

@@ -1,14 +1,14 @@
-// The save folder kept in "dirInfo.dat" beside the executable as UTF-16LE without a terminator,
-// and the one rule for the default folder.
+// The save folder kept in "dirInfo.dat" beside the executable as UTF-16LE without a mark or a
+// terminator, and the one rule for the default folder.
 #include "save_folder.h"
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 
 #include "process_state.h"
 #include "text.h"
-#include "ui.h"
 
 wchar_t saveFolder[kPathCapacity];
 
@@ -16,8 +16,10 @@ namespace {
 
 const wchar_t kDefaultFolderName[] = L"image\\";
 
-// 499 characters, so a terminator always follows what is read.
+// 499 characters, so a terminator always follows what is read; Notepad's "Unicode" puts a
+// byte-order mark before them.
 constexpr DWORD kFolderFileMaxBytes = 998;
+const unsigned char kUtf16Mark[] = {0xFF, 0xFE};
 
 // A stored folder that could not be read at start-up is kept on disk until the user chooses one.
 bool storedFolderUnread;
@@ -26,21 +28,35 @@ bool folderChosenThisRun;
 }  // namespace
 
 // Loading starts the run's record of the file: unread until the read succeeds, nothing chosen yet.
-int loadSaveFolder() {
+// A file with an odd number of bytes holds half a character: no exact path can be read from it.
+FileRead loadSaveFolder() {
     storedFolderUnread = true;
     folderChosenThisRun = false;
 
-    wchar_t stored[kPathCapacity] = {};
-    if (readFileBesideExe(folderFileName, stored, kFolderFileMaxBytes) != FileRead::Read) {
-        return 0;
+    unsigned char bytes[sizeof(kUtf16Mark) + kFolderFileMaxBytes] = {};
+    DWORD size = 0;
+    const FileRead read = readFileBesideExe(folderFileName, bytes, sizeof(bytes), &size);
+    if (read != FileRead::Read) {
+        return read;
     }
+    const DWORD mark = size >= sizeof(kUtf16Mark) && memcmp(bytes, kUtf16Mark, sizeof(kUtf16Mark)) == 0
+                           ? static_cast<DWORD>(sizeof(kUtf16Mark))
+                           : 0;
+    if (size - mark > kFolderFileMaxBytes) {
+        return FileRead::TooLarge;
+    }
+    if ((size - mark) % sizeof(wchar_t) != 0) {
+        return FileRead::Failed;
+    }
+    wchar_t stored[kPathCapacity] = {};
+    memcpy(stored, bytes + mark, size - mark);
     if (stored[0] != L'\0') {
         copyText(saveFolder, kPathCapacity, stored);
     } else if (!useDefaultSaveFolder()) {
         saveFolder[0] = L'\0';
     }
     storedFolderUnread = false;
-    return 1;
+    return FileRead::Read;
 }
 
 int storeSaveFolder() {
@@ -84,10 +100,6 @@ FolderState testFolder(const wchar_t* path) {
     return wcsnlen(path, kPathCapacity) >= MAX_PATH ? FolderState::Unknown : FolderState::Missing;
 }
 
-bool createSaveFolder(HWND owner) {
-    if (CreateDirectoryW(saveFolder, nullptr)) {
-        return true;
-    }
-    showFormattedMessage(owner, MB_ICONERROR, L"%lsを作成できませんでした。", saveFolder);
-    return false;
+bool createSaveFolder() {
+    return CreateDirectoryW(saveFolder, nullptr) != FALSE;
 }

@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
+#include "process_state.h"
 #include "sizes.h"
 
 extern wchar_t saveFolder[kPathCapacity];
 
-int loadSaveFolder();
+// Read when the file reads as a folder, an empty one or none; otherwise the file is kept unread.
+FileRead loadSaveFolder();
 int storeSaveFolder();
 
 // Every change of saveFolder during the run goes through these three, so that a stored folder
@@ -28,8 +30,8 @@ bool fallBackToDefaultSaveFolder();
 enum class FolderState { Present, Missing, Unknown };
 FolderState testFolder(const wchar_t* path);
 
-// Creates the missing save folder; a failure (a file of that name in the way, a folder that takes
-// no new entries) is told with the folder's name, so it is never reported as in place.
-bool createSaveFolder(HWND owner);
+// Creates the missing save folder; false when it could not be made (a file of that name in the way,
+// a folder that takes no new entries), for the caller to tell rather than report it in place.
+bool createSaveFolder();
 
 #endif

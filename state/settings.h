@@ -26,7 +26,7 @@ struct SettingsRecord {
 };
 extern SettingsRecord Settings;
 
-// Every field from the file, or its default; sequenceCounter from PICNUM.
+// Every field from the file, or its default; sequenceCounter from PICNUM, 0 for one below 0.
 void loadSettings();
 // PICNUM from sequenceCounter, then all seventeen keys, each written in full; 1 when every key
 // reached the file, 0 when any write failed (the file held by another program, a read-only folder).

@@ -74,7 +74,8 @@ void loadSettings() {
             named ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
                   : stored.defaultValue;
     }
-    Settings.sequenceCounter = Settings.PICNUM;
+    // No image name carries a negative number: a counter stored below 0 starts again from 0.
+    Settings.sequenceCounter = Settings.PICNUM < 0 ? 0 : Settings.PICNUM;
 }
 
 // The keys go in table order, so a wait for a hold resumes at the key it stopped at. After a failure

@@ -19,8 +19,8 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingHidesInTheTrayAndTakesOverEvery
     fs::copy_file(glimraExe, glimra.path(L"Glimra3 - コピー.exe"));
     const MappedDrive drive(glimra.folder);  // first: Wine names a folder's volume after the drive nearest to it
     ASSERT_TRUE(glimra.start());
-    EXPECT_EQ((std::vector<int>{1009, 1010, 1015, 1025, 1024}), glimra.boxes());
-    EXPECT_EQ((std::vector<int>{1003, 1004, 1011}), glimra.boxes(true));
+    EXPECT_EQ((std::vector<int>{IDC_CONSTANT, IDC_SAVEINI, IDC_USEBG, IDC_ALMEMO, IDC_ASMEMO}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{IDC_TRIMING, IDC_ALTER, IDC_POPWINDOW}), glimra.boxes(true));
     glimra.close({question(L"終了しますか？", IDNO)});
     EXPECT_TRUE(IsWindowVisible(glimra.main));
     glimra.tick({IDC_ISTASK});
@@ -31,10 +31,10 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingHidesInTheTrayAndTakesOverEvery
     EXPECT_TRUE(trayIcon(glimra.main, NIM_DELETE)) << "no icon";
     glimra.send(taskbarCreated, 0, 0);
     EXPECT_TRUE(trayIcon(glimra.main, NIM_MODIFY)) << "the icon was not added again";
-    glimra.send(WM_USER + 10, 0, WM_RBUTTONDOWN);
+    glimra.send(WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
     EXPECT_FALSE(IsWindowVisible(glimra.main)) << "only the left button brings the window back";
     EXPECT_EQ("", glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt")) << "stored";
-    glimra.send(WM_USER + 10, 0, WM_LBUTTONDOWN);
+    glimra.send(WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(glimra.main));
     glimra.send(taskbarCreated, 0, 0);
     EXPECT_FALSE(trayIcon(glimra.main, NIM_MODIFY)) << "an icon for a window that is shown";
@@ -70,7 +70,7 @@ TEST(StoredState, HandSetValuesAndACodePage932MemoAreShownEditedWithTabAndF2AndW
                   {L"image"});
     runUnix("printf 'スクショのメモ ～①' | iconv -f UTF-8 -t CP932 >" + unixPath(glimra.path(L"memo.txt")));
     ASSERT_TRUE(glimra.start());
-    EXPECT_EQ((std::vector<int>{1003, 1009, 1010, 1012, 1015, 1025, 1024}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{IDC_TRIMING, IDC_CONSTANT, IDC_SAVEINI, IDC_NONEDIALOG, IDC_USEBG, IDC_ALMEMO, IDC_ASMEMO}), glimra.boxes());
     EXPECT_EQ("スクショのメモ ～①", utf8(glimra.memo()));
     glimra.tick({IDC_PNGPIC});
     glimra.setMemo(L"書き換えたメモ ②");
@@ -133,7 +133,7 @@ TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) 
     };
     ASSERT_TRUE(glimra.start({}, SW_SHOWMINNOACTIVE));
     EXPECT_TRUE(IsIconic(glimra.main));
-    EXPECT_EQ((std::vector<int>{1003, 1009, 1010, 1015, 1025}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{IDC_TRIMING, IDC_CONSTANT, IDC_SAVEINI, IDC_USEBG, IDC_ALMEMO}), glimra.boxes());
     glimra.send(WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(waitFor(panelFillsTheWindow));
     glimra.capture();
@@ -154,7 +154,7 @@ TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) 
     const std::string stored = glimra.read(L"glimra.ini") + glimra.read(L"memo.txt");
     ASSERT_TRUE(glimra.start({}, SW_MAXIMIZE));
     EXPECT_TRUE(waitFor(panelFillsTheWindow));
-    EXPECT_EQ((std::vector<int>{1003, 1009, 1010, 1015, 1025, 1024}), glimra.boxes());
+    EXPECT_EQ((std::vector<int>{IDC_TRIMING, IDC_CONSTANT, IDC_SAVEINI, IDC_USEBG, IDC_ALMEMO, IDC_ASMEMO}), glimra.boxes());
     glimra.capture();
     glimra.tick({IDC_SAVEINI, IDC_ASMEMO}, false);
     glimra.setMemo(L"not kept");

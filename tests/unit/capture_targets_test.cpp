@@ -58,7 +58,7 @@ TEST_F(CaptureTargets, AWindowStillMinimizedOrOnNoScreenIsAFailedCopyWithEveryFi
                                                   row.y, row.width, row.height, nullptr, nullptr, nullptr, nullptr));
         if (row.minimized) ShowWindow(window.get(), SW_MINIMIZE);
         Boxes boxes;
-        captureAndStore(window.get(), kFree);
+        captureAfterWait(window.get(), kFree, tellCaptureNotice);
         const std::wstring stem = L"img" + std::to_wstring(&row - rows + 1);
         std::vector<std::wstring> messages, names;
         for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
@@ -77,7 +77,10 @@ TEST_F(CaptureTargets, NumberedCaptureSkipsEveryNumberThatAFileOfAChosenFormatHa
         {1, 0, 0, 0, 0, 40, {L"img41.bmp", L"img42.bmp\\", L"img44.bmp"}, {L"img43.bmp"}, 43},
         {1, 0, 0, 1, 1, 4, {L"img5.png", L"img6.jpg", L"img7.bmp"}, {L"img7.jpg", L"img7.png"}, 7},
         {1, 1, 0, 0, 0, 0, {L"1.bmp", L"img2.bmp"}, {L"2.bmp"}, 2},
-        {1, 0, 0, 0, 0, INT_MAX, {L"img-2147483648.bmp"}, {L"img-2147483647.bmp"}, INT_MIN + 1},
+        {1, 0, 0, 0, 0, INT_MAX - 1, {}, {L"img2147483647.bmp"}, INT_MAX},
+        {1, 0, 0, 0, 0, INT_MAX, {}, {L"img1.bmp"}, 1},  // no name carries a negative number
+        {1, 0, 0, 0, 0, INT_MAX, {L"img1.bmp", L"img2.bmp"}, {L"img3.bmp"}, 3},
+        {1, 0, 0, 0, 0, -5, {}, {L"img1.bmp"}, 1},
         {0, 0, 1, 0, 1, 5, {L"img.bmp", L"img.png", L"img1.bmp"}, {L"img.bmp", L"img.png"}, 5}};
     const ScopedWindow subject(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0));
     for (const auto& row : rows) {
@@ -92,7 +95,7 @@ TEST_F(CaptureTargets, NumberedCaptureSkipsEveryNumberThatAFileOfAChosenFormatHa
         Settings = {0, 0, 0, 0, row.JPEGPIC, row.PNGPIC, row.CONSTANT, 0, 0, 0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0,
                     row.counter};
         Boxes boxes;
-        captureAndStore(subject.get(), kFree);
+        captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         EXPECT_EQ(std::vector<std::wstring>(names.begin(), names.end()), namesIn(folder.path));
         for (const std::wstring& name : row.written) EXPECT_NE("old", readFile(folder / name)) << utf8(name);
         EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
@@ -126,15 +129,15 @@ TEST_F(CaptureTargets, ANameTakenMeanwhileOrALinkThereIsNeverWrittenThroughAndOn
         Settings.CONSTANT = row.CONSTANT;
         Settings.sequenceCounter = 4;
         Boxes boxes;
-        captureAndStore(subject.get(), kFree);
+        captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         beforeImageFileMade = nullptr;
         EXPECT_TRUE(boxes.seen.empty());
         EXPECT_EQ(row.files, namesIn(folder.path));
         EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
         EXPECT_EQ(row.taken ? "theirs" : "", row.taken ? readFile(folder / row.taken) : "");
         EXPECT_EQ(row.link && row.CONSTANT == 0 ? "theirs" : "", readFile(target)) << "written through the link";
-        EXPECT_EQ(row.link && row.CONSTANT ? "link\n" : "", row.link ? runUnix("test -L " + unixPath(folder / wide(row.link)) +
-                                                                            " && echo link || true") : "");
+        const std::string link = row.link ? unixPath(folder / wide(row.link)) : "";
+        EXPECT_EQ(row.link && row.CONSTANT ? "link\n" : "", row.link ? runUnix("test -L " + link + " && echo link; rm -f " + link) : "");
     }
 }
 
@@ -153,7 +156,7 @@ TEST_F(CaptureTargets, ALongSaveFolderIsUsedWholeOrRefusedAndNeverSwappedForTheI
         ASSERT_TRUE(!row.made || fs::create_directories(folder));
         copyText(saveFolder, kPathCapacity, folder.c_str());
         Boxes boxes;
-        captureAndStore(GetDesktopWindow(), L"mode:desktop");
+        captureAfterWait(GetDesktopWindow(), L"mode:desktop", tellCaptureNotice);
         std::vector<std::wstring> messages;
         if (row.swapped) messages.push_back(folder + L"が存在しなかったため、保存先を初期化します。");
         if (!row.made && !row.swapped) messages.push_back(failed(folder + file));
@@ -161,6 +164,17 @@ TEST_F(CaptureTargets, ALongSaveFolderIsUsedWholeOrRefusedAndNeverSwappedForTheI
         EXPECT_EQ(row.swapped ? image : folder, saveFolder);
         EXPECT_EQ(row.made, fs::exists(folder + file));
         removeLongFolder(place.path, folder, file);
+    }
+}
+
+// The longest image name is "\\img2147483647.jpg", 18 characters: with a terminator, 481 of the
+// path's 500 are left to the folder, one more where the folder's own backslash stands for the name's.
+TEST(ImagePaths, AFolderIsTakenOnlyWhereItLeavesRoomForTheLongestImageName) {
+    const struct { size_t length; bool backslash, room; } rows[] = {
+        {481, false, true}, {482, false, false}, {482, true, true}, {483, true, false}};
+    for (const auto& row : rows) {
+        const std::wstring folder = L"C:" + std::wstring(row.length - 2 - row.backslash, L'a') + (row.backslash ? L"\\" : L"");
+        EXPECT_EQ(row.room, leavesRoomForImageNames(folder.c_str())) << row.length << (row.backslash ? " with \\" : "");
     }
 }
 

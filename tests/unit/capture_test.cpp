@@ -50,7 +50,7 @@ protected:
     size_t captureInto(const std::wstring& folder, HWND window) {
         copyText(saveFolder, kPathCapacity, folder.c_str());
         Boxes boxes;
-        captureAndStore(window, kFree);
+        captureAfterWait(window, kFree, tellCaptureNotice);
         std::vector<std::wstring> reported;
         for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
             const std::wstring number = Settings.CONSTANT ? std::to_wstring(Settings.sequenceCounter) : L"";
@@ -111,7 +111,7 @@ TEST_F(Captures, NamesAndFilesFollowTheSettings) {
         Settings = {0, 0, 0, row.NONESCS, row.JPEGPIC, row.PNGPIC, row.CONSTANT, 0, 0,
                     0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0, row.counter};
         Boxes boxes;
-        for (int i = 0; i < row.captures; ++i) captureAndStore(subject.get(), kFree);
+        for (int i = 0; i < row.captures; ++i) captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         EXPECT_EQ(row.files, namesIn(folder.path));
         for (const std::wstring& name : namesIn(folder.path)) EXPECT_TRUE(whole(folder / name));
         EXPECT_EQ(row.counterAfter, Settings.sequenceCounter);
@@ -126,7 +126,7 @@ TEST_F(Captures, EveryFormatShowsTheWindowsTopLeftCornerAtItsTopLeft) {
     CreateWindowW(L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 0, 0, 20, 15, window.get(), 0, 0, 0);
     RedrawWindow(window.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SetCursorPos(0, 0);
-    captureAndStore(window.get(), kFree);
+    captureAfterWait(window.get(), kFree, tellCaptureNotice);
     for (const wchar_t* name : {L"img1.bmp", L"img1.jpg", L"img1.png"}) {
         Gdiplus::GpBitmap* decoded = nullptr;
         Gdiplus::DllExports::GdipCreateBitmapFromFile((save / name).c_str(), &decoded);
@@ -172,28 +172,31 @@ TEST_F(Captures, MissingSaveFolderFallsBackToTheImageFolderBesideTheExecutable) 
     const std::wstring gone = save / L"gone", image = exe.path + L"\\image\\";
     const LPCWSTR info = IDI_INFORMATION, error = IDI_ERROR;
     // A file named "image" in the way: the folder cannot be made, which is told, not reported as done.
-    const struct { int image; std::vector<std::wstring> messages; std::vector<LPCWSTR> icons;
+    // With no save folder at all (dirInfo.dat not read) there is none to name: the default folder's steps only.
+    const struct { int image; std::wstring folder; std::vector<std::wstring> messages; std::vector<LPCWSTR> icons;
                    std::vector<std::wstring> files; } rows[] = {
-        {1, {gone + L"が存在しなかったため、保存先を初期化します。"}, {info}, {L"img1.bmp"}},
-        {0, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
-             L"保存先を初期化しました。"}, {info, info, info}, {L"img2.bmp"}},
-        {2, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
-             image + L"を作成できませんでした。", L"\"" + image + L"img3.bmp\"の作成に失敗しました。"},
-         {info, info, error, error}, {}}};
+        {1, gone, {gone + L"が存在しなかったため、保存先を初期化します。"}, {info}, {L"img1.bmp"}},
+        {0, gone, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
+                   L"保存先を初期化しました。"}, {info, info, info}, {L"img2.bmp"}},
+        {2, gone, {gone + L"が存在しなかったため、保存先を初期化します。", image + L"が存在しなかったため、新たに作成します。",
+                   image + L"を作成できませんでした。", L"\"" + image + L"img3.bmp\"の作成に失敗しました。"},
+         {info, info, error, error}, {}},
+        {0, L"", {image + L"が存在しなかったため、新たに作成します。", L"保存先を初期化しました。"}, {info, info}, {L"img4.bmp"}},
+        {1, L"", {}, {}, {L"img5.bmp"}}};
     Settings.JPEGPIC = Settings.PNGPIC = 0;
     const std::wstring folderFile = besideExe(L"dirInfo.dat");
     ASSERT_TRUE(writeFile(folderFile, "kept"));
     ScopedFile held = hold(folderFile);
-    EXPECT_EQ(0, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
+    EXPECT_EQ(FileRead::Unopened, loadSaveFolder());  // unread at start-up: only a folder the user chooses replaces it
     held.reset();
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.image);
+        SCOPED_TRACE(&row - rows);
         fs::remove_all(exe.path + L"\\image");
         if (row.image == 1) fs::create_directory(image);
         if (row.image == 2) writeFile(exe.path + L"\\image", "");
-        copyText(saveFolder, kPathCapacity, gone.c_str());
+        copyText(saveFolder, kPathCapacity, row.folder.c_str());
         Boxes boxes;
-        captureAndStore(subject.get(), kFree);
+        captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         boxes.expect(row.messages, row.icons, mainWindow);
         EXPECT_EQ(image, saveFolder);
         EXPECT_EQ(row.files, namesIn(image));
@@ -224,7 +227,7 @@ TEST_F(Captures, CursorIsDrawnAtItsOwnSizeAtItsPositionLessItsHotSpotAndTheWindo
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
         SetCursor(row.cursor);
-        captureAndStore(row.window, row.mode);
+        captureAfterWait(row.window, row.mode, tellCaptureNotice);
         const std::string bytes = readFile(save / (L"img" + std::to_wstring(Settings.sequenceCounter) + L".bmp"));
         ASSERT_GT(bytes.size(), 54u);
         uint32_t size[2];  // biWidth and biHeight
@@ -246,9 +249,9 @@ TEST_F(Captures, CursorIsDrawnAtItsOwnSizeAtItsPositionLessItsHotSpotAndTheWindo
 TEST_F(Captures, TwoHundredCapturesLeaveNoObjectsHandlesOrMemoryBehind) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));  // drawn into every capture, with the bitmaps that takes
     Boxes boxes;
-    captureAndStore(subject.get(), kFree);
+    captureAfterWait(subject.get(), kFree, tellCaptureNotice);
     const std::vector<unsigned long> first = usage();
-    for (int i = 1; i < 200; ++i) captureAndStore(subject.get(), kFree);
+    for (int i = 1; i < 200; ++i) captureAfterWait(subject.get(), kFree, tellCaptureNotice);
     const std::vector<unsigned long> last = usage();
     std::printf("[ LEAKS    ] GDI objects, windows, handles, KiB private after capture 1: %lu %lu %lu %lu, after 200: "
                 "%lu %lu %lu %lu\n", first[0], first[1], first[2], first[3], last[0], last[1], last[2], last[3]);

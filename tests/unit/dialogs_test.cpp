@@ -25,11 +25,13 @@ using Dialogs = Glimra;
 // A field left as it was keeps a counter beyond what it can show; an emptied one keeps it too.
 TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumberTyped) {
     InitCommonControls();
-    const struct { int counter; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
-        {42, nullptr, IDOK, L"42", 42}, {12000, nullptr, IDOK, L"9999", 12000}, {42, L"10000", IDOK, L"42", 42},
-        {42, L"0", IDOK, L"42", 0}, {42, L"7", IDCANCEL, L"42", 42}, {70000, nullptr, IDOK, L"9999", 70000},
-        {12000, L"500", IDOK, L"9999", 500}, {41, L"", IDOK, L"41", 41}, {41, L"12a", IDOK, L"41", 41},
-        {12000, L"", IDOK, L"9999", 12000}};
+    // Typed on the keyboard, the field takes four digits; set as a paste would, it takes any text.
+    enum Entry { Set, Keyed };
+    const struct { int counter; Entry way; const wchar_t* typed; int button; const wchar_t* shown; int stored; } rows[] = {
+        {42, Set, nullptr, IDOK, L"42", 42}, {12000, Set, nullptr, IDOK, L"9999", 12000}, {42, Set, L"10000", IDOK, L"42", 42},
+        {42, Set, L"0", IDOK, L"42", 0}, {42, Set, L"7", IDCANCEL, L"42", 42}, {70000, Set, nullptr, IDOK, L"9999", 70000},
+        {12000, Set, L"500", IDOK, L"9999", 500}, {41, Set, L"", IDOK, L"41", 41}, {41, Set, L"12a", IDOK, L"41", 41},
+        {12000, Set, L"", IDOK, L"9999", 12000}, {42, Keyed, L"12345", IDOK, L"42", 1234}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         Settings.sequenceCounter = row.counter;
@@ -37,7 +39,10 @@ TEST_F(Dialogs, SequenceDialogShowsTheCounterWithinRangeAndStoresOnlyAValidNumbe
         Boxes boxes;
         boxes.onDialog = [&](HWND dialog) {
             shown = windowText(GetDlgItem(dialog, IDC_SEQUENCE_EDIT));
-            if (row.typed) SetDlgItemTextW(dialog, IDC_SEQUENCE_EDIT, row.typed);
+            HWND field = GetDlgItem(dialog, IDC_SEQUENCE_EDIT);
+            if (row.typed && row.way == Set) SetWindowTextW(field, row.typed);
+            if (row.way == Keyed) SendMessageW(field, EM_SETSEL, 0, -1);
+            for (const wchar_t* key = row.way == Keyed ? row.typed : L""; *key; ++key) SendMessageW(field, WM_CHAR, *key, 0);
             PostMessageW(dialog, WM_COMMAND, row.button, 0);
         };
         EXPECT_EQ(row.button == IDOK, DialogBoxW(nullptr, MAKEINTRESOURCEW(IDD_SEQUENCE), nullptr, sequenceDialogProc));
@@ -89,7 +94,7 @@ TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
     Scratch folder;
     ASSERT_TRUE(writeFile(folder / L"notes.glimra-none", "x"));
     Boxes boxes;
-    EXPECT_EQ(kOpenFailed, openDocument((folder / L"notes.glimra-none").c_str(), nullptr));
+    EXPECT_EQ(kOpenFailedOther, openDocument((folder / L"notes.glimra-none").c_str(), nullptr));
     EXPECT_EQ(kOpenFileNotFound, openDocument((folder / L"missing.txt").c_str(), nullptr));
     EXPECT_TRUE(boxes.seen.empty());
 }

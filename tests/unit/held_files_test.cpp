@@ -1,5 +1,6 @@
 // State files that another program holds for a moment, and replacements that never meet a leftover.
 #include "held_files.h"
+#include "new_file.h"
 #include "support.h"
 
 namespace {
@@ -42,14 +43,15 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
     auto iniStart = [] { return readFile(besideExe(L"glimra.ini")).substr(0, 28); };
     auto loadCounter = [] { return loadSettings(), 1; };
     auto counterLoaded = [] { return std::to_string(Settings.PICNUM); };
+    auto readMemo = [] { return int(loadMemo() == FileRead::Read); };
     const std::string counter = "[HISTORY]\r\nPICNUM=7\r\n";
     const struct { const char* what; const wchar_t* name; DWORD holdMs; char way; int (*run)(); int result;
                    std::string (*seen)(); std::string expected; } rows[] = {
         {"memo stored", L"memo.txt", 300, 'h', storeMemoText, 1, memoFile, "stored"},
         {"memo stored, read-only", L"memo.txt", 0, 'r', storeMemoText, 0, memoFile, "old"},
-        {"memo loaded", L"memo.txt", 300, 'h', loadMemo, 1, memoLoaded, "old"},
-        {"memo loaded beside another reader", L"memo.txt", 5000, 's', loadMemo, 1, memoLoaded, "old"},
-        {"memo loaded, a folder of that name", L"memo.txt", 0, 'f', loadMemo, 0, memoLoaded, ""},
+        {"memo loaded", L"memo.txt", 300, 'h', readMemo, 1, memoLoaded, "old"},
+        {"memo loaded beside another reader", L"memo.txt", 5000, 's', readMemo, 1, memoLoaded, "old"},
+        {"memo loaded, a folder of that name", L"memo.txt", 0, 'f', readMemo, 0, memoLoaded, ""},
         {"settings saved", L"glimra.ini", 300, 'h', saveCounter, 1, iniStart, "[HISTORY]\r\nPICNUM=41\r\n[MODE]"},
         {"settings saved", L"glimra.ini", 5000, 'h', saveCounter, 0, iniStart, counter},
         {"settings loaded", L"glimra.ini", 300, 'h', loadCounter, 1, counterLoaded, "7"},
@@ -96,10 +98,30 @@ TEST_F(HeldFiles, AccessRefusedToAFileThatIsNotThereIsNotWaitedFor) {
     }
 }
 
-// The name an earlier version used for the memo's replacement, left as a folder.
-TEST_F(HeldFiles, LeftoversOfAnEarlierRunNeverStandInTheWayOfAStore) {
+// What a store killed before its move left beside the exe goes at the next start, and only that: a
+// file named after a state file, a dot, eight hexadecimal digits and ".tmp". A store meanwhile
+// never meets another replacement of its file, nor the name an earlier version used, left as a folder.
+TEST_F(HeldFiles, LeftoverReplacementsGoAtStartAndNeverStandInTheWayOfAStore) {
+    const std::vector<std::wstring> ours = {L"dirInfo.dat.FFFFFFFF.tmp", L"glimra.ini.0000abcd.tmp",
+                                            L"memo.txt.03E9DC7F.tmp"},
+                                    nearMisses = {L"memo.txt.03E9DC7F.tmp.bak", L"memo.txt.1234567G.tmp",
+                                                  L"memo.txt.123456789.tmp", L"memo.txt.tmp", L"other.txt.12345678.tmp"};
+    const std::vector<std::wstring> before = namesIn(fs::path(besideExe(L"")));
+    for (const std::wstring& name : ours) writeFile(besideExe(name), "killed");
+    for (const std::wstring& name : nearMisses) writeFile(besideExe(name), "kept");
+    ASSERT_TRUE(fs::create_directory(besideExe(L"memo.txt.12345678.tmp")));
+    removeLeftoverReplacements();
+    std::vector<std::wstring> expected = before;
+    expected.insert(expected.end(), nearMisses.begin(), nearMisses.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, namesIn(fs::path(besideExe(L""))));
+    EXPECT_TRUE(RemoveDirectoryW(besideExe(L"memo.txt.12345678.tmp").c_str())) << "a folder removed";
+    for (const std::wstring& name : nearMisses) DeleteFileW(besideExe(name).c_str());
+
     const std::wstring leftover = besideExe(L"memo.txt.tmp");
     ASSERT_TRUE(fs::create_directory(leftover));
+    const NewFile another = NewFile::replacing(besideExe(L"memo.txt").c_str());
+    ASSERT_TRUE(another);
     setMemo(L"メモ");
     EXPECT_EQ(1, storeMemo());
     EXPECT_EQ("\x83\x81\x83\x82", readFile(besideExe(L"memo.txt")));

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "../shared.h"
+#include "app.h"
 #include "capture_steps.h"
 #include "image_writers.h"
 #include "memo_file.h"

@@ -40,7 +40,8 @@ void closeMainWindow(HWND window) {
         hideToTray(window);
         return;
     }
-    if (!isChecked(panel, IDC_NONEDIALOG) && showMessage(window, IDS_CONFIRM_END, MB_ICONQUESTION | MB_YESNO) != IDYES) {
+    if (!isChecked(panel, IDC_NONEDIALOG) &&
+        showMessage(window, IDS_CONFIRM_END, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
     saveStateAndClose(window);
@@ -198,7 +199,7 @@ int createMainWindow(HINSTANCE instance, int showState) {
 
     // Without GDI+ the program still runs: captures to BMP need none of it.
     if (!gdiplus()) {
-        tellLoadFailure(FileRead::Failed, kGdiplusLibrary);
+        showMessage(mainWindow, IDS_LOAD_FAILED, MB_ICONERROR, kGdiplusLibrary);
     }
     loadSettings();
     tellLoadFailure(loadSaveFolder(), folderFileName);

@@ -85,7 +85,8 @@ int nextSequenceNumber(int number) {
 
 // The path of an image file: the folder and the name joined by one backslash, whether or not the
 // folder ends in one, then the extension. False, with the buffer empty, when it does not fit.
-bool joinImagePath(wchar_t* path, size_t capacity, const wchar_t* folder, const wchar_t* name, const wchar_t* extension) {
+bool joinImagePath(wchar_t* path, size_t capacity, const wchar_t* folder, const wchar_t* name,
+                   const wchar_t* extension) {
     const size_t length = wcsnlen(folder, kPathCapacity);
     const bool folderEndsInSeparator = length > 0 && folder[length - 1] == L'\\';
     return copyText(path, capacity, folder) &&
@@ -158,7 +159,8 @@ bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const
         files[i] = NewFile();
         // An empty folder names none: the files would land at the root of the current drive.
         wmemset(outputPath, L'\0', kPathCapacity);
-        if (saveFolder[0] == L'\0' || !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
+        if (saveFolder[0] == L'\0' ||
+            !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
             continue;
         }
         if (beforeImageFileMade) {
@@ -175,7 +177,7 @@ bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const
     return true;
 }
 
-// Without pixels (no bitmap could be made) every file counts as failed and is reported. A numbered
+// Without pixels (no bitmap could be made) no file is made, and every one is reported. A numbered
 // capture takes the next number no file of a chosen format has: after a reset, a lowered number or
 // a run whose counter was not stored, earlier images stay as they are.
 void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap, CaptureNoticeHandler tell) {
@@ -187,10 +189,13 @@ void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bi
         do {
             Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
             buildImageName(name, Settings.NONEIMG != 0, true, Settings.sequenceCounter);
-        } while (anyImageExists(name, formats, count) || !makeImageFiles(name, true, formats, count, files));
+        } while (anyImageExists(name, formats, count) ||
+                 (pixels && !makeImageFiles(name, true, formats, count, files)));
     } else {
         buildImageName(name, Settings.NONEIMG != 0, false, Settings.sequenceCounter);
-        makeImageFiles(name, false, formats, count, files);
+        if (pixels) {
+            makeImageFiles(name, false, formats, count, files);
+        }
     }
     for (int i = 0; i < count; ++i) {
         const bool written = files[i] && pixels && writeImageFile(files[i].get(), *formats[i], region, pixels, bitmap);

@@ -56,10 +56,11 @@ NewFile NewFile::create(const wchar_t* path) {
     return made;
 }
 
-// The name is the target's own with a number no file or folder there has yet, so nothing an
-// earlier run left behind (a folder, a read-only file) is ever in the way, and it is never written
-// over. Numbers start from the clock and the process, so two runs seldom try the same names. A
-// read-only target is refused, as Windows refuses to move over it (Wine would not).
+// Beside the target, so the move stays on one volume and a write cut short (a full drive) never
+// touches it. The name is the target's own with a number no file or folder there has yet, so
+// nothing an earlier run left behind (a folder, a read-only file) is ever in the way, and it is
+// never written over. Numbers start from the clock and the process, so two runs seldom try the
+// same names. A read-only target is refused, as Windows refuses to move over it (Wine would not).
 NewFile NewFile::replacing(const wchar_t* path) {
     static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
     NewFile made;
@@ -73,7 +74,8 @@ NewFile NewFile::replacing(const wchar_t* path) {
         return made;
     }
     for (int tries = 0; tries < kReplacementNameTries; ++tries) {
-        if (!formatText(made.made_, kNewFilePathCapacity, kReplacementFormat, path, static_cast<unsigned>(nextNumber++))) {
+        const unsigned number = nextNumber++;
+        if (!formatText(made.made_, kNewFilePathCapacity, kReplacementFormat, path, number)) {
             made.error_ = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
@@ -140,7 +142,8 @@ void NewFile::discard() {
 void removeLeftoverReplacementsOf(const wchar_t* path) {
     const wchar_t* name = wcsrchr(path, L'\\');
     wchar_t pattern[kNewFilePathCapacity] = {};
-    if (!name || !copyText(pattern, kNewFilePathCapacity, path) || !appendText(pattern, kNewFilePathCapacity, L".*.tmp")) {
+    if (!name || !copyText(pattern, kNewFilePathCapacity, path) ||
+        !appendText(pattern, kNewFilePathCapacity, L".*.tmp")) {
         return;
     }
     ++name;

@@ -76,7 +76,8 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DW
             CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             const DWORD error = GetLastError();
-            result = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileRead::Read : FileRead::Unopened;
+            const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+            result = missing ? FileRead::Read : FileRead::Unopened;
             SetLastError(error);
             return result == FileRead::Read;
         }

@@ -97,9 +97,9 @@ bool startsWith(const char* bytes, DWORD size, const std::string& mark) {
 
 // The text of a file's bytes (followed by a zero byte) and the form they are in; false when they
 // are valid in no form, since a memo read inexactly would be stored inexactly. A zero character
-// would end the text there (UTF-16 without its mark reads so), so it is not read at all. ANSI Japanese text is practically never valid UTF-8, and text without a byte
-// above 0x7F reads the same either way, so only a mark or a valid multi-byte sequence makes a
-// file UTF-8.
+// would end the text there (UTF-16 without its mark reads so), so it is not read at all. ANSI
+// Japanese text is practically never valid UTF-8, and text without a byte above 0x7F reads the
+// same either way, so only a mark or a valid multi-byte sequence makes a file UTF-8.
 bool readMemoBytes(const char* bytes, DWORD size, MemoForm& form, wchar_t* text, int capacity) {
     for (MemoForm marked : {MemoForm::Utf16LittleEndian, MemoForm::Utf16BigEndian, MemoForm::Utf8WithMark}) {
         const std::string& mark = markOf(marked);

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "capture.h"
+#include "capture_notices.h"
 
 struct CaptureRegion {
     int left;

@@ -115,7 +115,7 @@ NewFile::~NewFile() {
 }
 
 bool NewFile::commit() {
-    if (!file_) {
+    if (made_[0] == L'\0') {
         return false;
     }
     file_.reset();

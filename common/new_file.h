@@ -33,10 +33,14 @@ public:
 
     HANDLE get() const { return file_.get(); }
     explicit operator bool() const { return file_.valid(); }
+    // The name the file was made at, for a call that writes it by name once it is closed.
+    const wchar_t* path() const { return made_; }
+    // Lets others open the file; it stays ours until it is committed or dropped.
+    void close() { file_.reset(); }
     // Why the file could not be made; 0 when it was.
     DWORD error() const { return error_; }
-    // Closes the file and keeps it; a replacement is moved over its target first, waiting out a
-    // program that holds the target for a moment. False, with nothing of ours left, when that fails.
+    // Closes the file and keeps it; a replacement is moved over its target, waiting out a program
+    // that holds the target for a moment. False, with nothing of ours left, when that fails.
     bool commit();
 
 private:

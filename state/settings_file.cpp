@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "held_files.h"
+#include "new_file.h"
 #include "process_state.h"
 #include "scoped.h"
 #include "text.h"
@@ -14,6 +15,7 @@ namespace {
 
 // "-2147483648" and its terminator: every value is written in full.
 constexpr int kSettingValueCapacity = 12;
+constexpr DWORD kCopyBlockBytes = 4096;
 
 struct StoredKey {
     const wchar_t* section;
@@ -60,6 +62,43 @@ bool writeKey(const StoredKey& stored, const wchar_t* path) {
     return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
 }
 
+bool copyAll(HANDLE from, HANDLE to) {
+    char block[kCopyBlockBytes];
+    for (;;) {
+        DWORD read = 0;
+        DWORD written = 0;
+        if (!ReadFile(from, block, sizeof(block), &read, nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            return true;
+        }
+        if (!WriteFile(to, block, read, &written, nullptr) || written != read) {
+            return false;
+        }
+    }
+}
+
+// The file as it stands into the copy, so the profile calls keep its own order of sections and keys
+// and whatever else it holds; a file that is not there gives an empty copy. A hold is waited out at
+// the open.
+bool copyInto(const wchar_t* path, HANDLE copy) {
+    bool copied = false;
+    retryWhileHeld(path, [&] {
+        const ScopedFile file(
+            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD error = GetLastError();
+            copied = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+            SetLastError(error);
+            return copied;
+        }
+        copied = copyAll(file.get(), copy);
+        return true;
+    });
+    return copied;
+}
+
 }  // namespace
 
 // A settings file that cannot be named leaves the defaults, as a missing file does.
@@ -78,25 +117,29 @@ void loadSettings() {
     Settings.sequenceCounter = Settings.PICNUM < 0 ? 0 : Settings.PICNUM;
 }
 
-// The keys go in table order, so a wait for a hold resumes at the key it stopped at. After a failure
-// that no wait mends the remaining keys are still tried, so as much as can be kept is kept.
+// The profile calls write a file in place, through a link standing at its name: they write a copy
+// made beside glimra.ini instead, which then replaces it whole, so a failed save leaves the file as
+// it was. The keys go in table order; a program that holds the new copy for a moment (an antivirus)
+// is waited out, resuming at the key it stopped.
 int saveSettings() {
     Settings.PICNUM = Settings.sequenceCounter;
     wchar_t path[kPathCapacity] = {};
     if (!exeRelativePath(path, settingsFileName)) {
         return 0;
     }
+    NewFile copy = NewFile::replacing(path);
+    if (!copy || !copyInto(path, copy.get())) {
+        return 0;
+    }
+    copy.close();
     size_t next = 0;
-    bool whole = retryWhileHeld(path, [&] {
+    const bool written = retryWhileHeld(copy.path(), [&] {
         for (; next < ARRAYSIZE(kStoredKeys); ++next) {
-            if (!writeKey(kStoredKeys[next], path)) {
+            if (!writeKey(kStoredKeys[next], copy.path())) {
                 return false;
             }
         }
         return true;
     });
-    for (size_t key = next + 1; !whole && key < ARRAYSIZE(kStoredKeys); ++key) {
-        writeKey(kStoredKeys[key], path);
-    }
-    return whole ? 1 : 0;
+    return written && copy.commit() ? 1 : 0;
 }

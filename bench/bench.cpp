@@ -146,12 +146,9 @@ struct Program {
     double startupMs = 0;
 };
 
-// The program as a user meets it: start-up, whole captures pressed on its panel, its private memory.
-void measureProgram(const fs::path& exePath, const fs::path& folder, int repeats, int starts) {
-    // Its folder holds an "image" folder, so captures go there without a message.
-    fs::create_directories(folder / L"program" / L"image");
-    const fs::path exe = folder / L"program" / L"Glimra3.exe";
-    require(CopyFileW(exePath.c_str(), exe.c_str(), FALSE), "cannot copy Glimra3.exe");
+// The program as a user meets it: start-up, whole captures pressed on its panel, its private memory. The
+// script puts it in a folder with an "image" folder, so captures go there without a message.
+void measureProgram(const fs::path& exe, int repeats, int starts) {
     for (int i = 0; i < starts; ++i) print("SAMPLE", "startup", Program(exe).startupMs);
     const Program program(exe);
     // Only the formats ticked: unnumbered files, nothing that would end or hide the program.
@@ -200,6 +197,6 @@ int wmain(int argc, wchar_t** argv) {
     const int repeats = std::max(1, _wtoi(argv[4]));
     const ScopedGdiplus gdiplus;  // for the whole run, as in the program
     timeSteps(argv[2], repeats);
-    measureProgram(argv[3], argv[2], repeats, std::max(1, _wtoi(argv[5])));
+    measureProgram(argv[3], repeats, std::max(1, _wtoi(argv[5])));
     return 0;
 }

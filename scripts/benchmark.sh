@@ -41,18 +41,18 @@ for build in "${builds[@]}"; do
   runs+=("$build=$RUN_DIR")
   cmake --preset "$(glimra_preset "$build")" -B "$BUILD_DIR" >/dev/null
   cmake --build "$BUILD_DIR" --target glimra_bench Glimra3 >/dev/null
-  rm -rf "$RUN_DIR"
   for size in $SIZES; do
     dir="$RUN_DIR/$size" backdrop="$BUILD_DIR/backdrop-$size.bmp"
-    mkdir -p "$dir/peers"
+    # The program's copy has an image folder beside it, so its captures go there without a message.
+    rm -rf "$dir" && mkdir -p "$dir/peers" "$dir/program/image" && cp "$BUILD_DIR/Glimra3.exe" "$dir/program/"
     [ -f "$backdrop" ] || make_backdrop "$size" "$backdrop"
     (
       export GLIMRA_PRIVATE_DISPLAY=1 GLIMRA_SCREEN="${size}x24"
       source scripts/wine-env.sh
       bench="$BUILD_DIR/bench/glimra_bench.exe"
       wine "$bench" show "$(wine winepath -w "$backdrop")" >"$dir/show.log" 2>&1 &
-      wine "$bench" measure "$(wine winepath -w "$dir")" "$(wine winepath -w "$BUILD_DIR/Glimra3.exe")" "$REPEATS" "$STARTS" \
-        >"$dir/ours.txt" 2>"$dir/wine.log" || { cat "$dir/ours.txt" >&2; exit 1; }
+      wine "$bench" measure "$(wine winepath -w "$dir")" "$(wine winepath -w "$dir/program/Glimra3.exe")" "$REPEATS" \
+        "$STARTS" >"$dir/ours.txt" 2>"$dir/wine.log" || { cat "$dir/ours.txt" >&2; exit 1; }
       cd "$dir/peers"
       hyperfine -N --style none --warmup 1 --runs "$REPEATS" --export-json ../peers.json \
         -n xwd 'xwd -root -silent -out root.xwd' -n import_png 'import -silent -window root import.png' \

@@ -12,9 +12,8 @@ CAPTURES = [("BMP", "capture_bmp", "xwd", "xwd -root -silent -out file"),
             ("PNG", "capture_png", "import_png", "import -window root x.png"),
             ("PNG", "capture_png", "scrot_png", "scrot -o x.png"),
             ("JPEG", "capture_jpeg", "import_jpeg", "import -window root x.jpg"), ("all three formats", "capture_all")]
-# The first table's rows for one screen: label, our key, and the peer's key and command where there is one.
 STAGES = [(f"in-process: {step.replace('_', ' ')}", step) for step in STEPS] + [
-    (f"whole capture to {label}", *keys) for label, *keys in CAPTURES]
+    (f"whole capture to {label}", *keys) for label, *keys in CAPTURES]  # label, our key, the peer's key and command
 
 
 def figures(folder):
@@ -25,17 +24,15 @@ def figures(folder):
         samples.setdefault(key, []).append(float(value))
     for peer in json.loads((folder / "peers.json").read_text())["results"]:
         samples[peer["command"]] = [1000 * time for time in peer["times"]]
-    values = {key: statistics.median(runs) for key, runs in samples.items()}
-    values.update({name: (folder / name).stat().st_size for name in FILES})
+    sizes = {name: (folder / name).stat().st_size for name in FILES}
     width, height = map(int, folder.name.split("x"))
-    assert values[FILES[0]] == 54 + (width * 3 + 3) // 4 * 4 * height, f"Wine's screen was not {folder.name}"
-    return values | {"frame": width * height * 3 / 2**20}
+    assert sizes[FILES[0]] == 54 + (width * 3 + 3) // 4 * 4 * height, f"Wine's screen was not {folder.name}"
+    return {key: statistics.median(runs) for key, runs in samples.items()} | sizes | {"frame": width * height * 3 / 2**20}
 
 
 def table(header, rows):
     print("\n| " + " | ".join(header) + " |\n|---|---|" + "--:|" * (len(header) - 2))
-    for row in rows:
-        print("| " + " | ".join(row) + " |")
+    print("\n".join("| " + " | ".join(row) + " |" for row in rows))
 
 
 def memory(f, n):
@@ -63,10 +60,9 @@ def report(data):
            [f"{f['differing_pixels']:.0f}"] for size, f in data.items()])
 
 
-# Arguments: BUILD=RUN_FOLDER for each build timed, then --, then the screen sizes.
-split = sys.argv.index("--")
-runs = {build: {size: figures(Path(folder, size)) for size in sys.argv[split + 1:]}
-        for build, folder in (arg.split("=", 1) for arg in sys.argv[1:split])}
+# Arguments: the screen sizes in one, then BUILD=RUN_FOLDER for each build timed.
+runs = {build: {size: figures(Path(folder, size)) for size in sys.argv[1].split()}
+        for build, folder in (arg.split("=", 1) for arg in sys.argv[2:])}
 for build, data in runs.items():
     print(f"\n### {build}")
     report(data)

@@ -29,10 +29,7 @@ using Clock = std::chrono::steady_clock;
 constexpr double kCaptureWaitMs = 500;  // the program's fixed wait between hiding and copying
 constexpr UINT kBoundMs = 120000;       // no step takes longer
 
-void print(const char* kind, const std::string& key, double value) {
-    std::printf("%s %s %.3f\n", kind, key.c_str(), value);
-    std::fflush(stdout);
-}
+void print(const char* kind, const std::string& key, double value) { std::printf("%s %s %.3f\n", kind, key.c_str(), value); }
 
 void require(bool done, const char* what) {
     if (done) return;
@@ -77,15 +74,11 @@ void timeStep(const std::string& key, int repeats, const std::function<bool()>& 
 // Each step of a whole-screen capture on its own, in the program's order; the memory some of them add.
 void timeSteps(const fs::path& folder, int repeats) {
     CaptureRegion region = {};
-    timeStep("findCaptureRegion", repeats,
-             [&] { return findCaptureRegion(GetDesktopWindow(), L"mode:desktop", &region); });
+    timeStep("findCaptureRegion", repeats, [&] { return findCaptureRegion(GetDesktopWindow(), L"mode:desktop", &region); });
     const ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
     ScopedGdiObject bitmap;
     void* pixels = nullptr;
-    const auto create = [&] {
-        bitmap.reset(createCaptureBitmap(region, &pixels));
-        return dc && pixels;
-    };
+    const auto create = [&] { bitmap.reset(createCaptureBitmap(region, &pixels)); return dc && pixels; };
     timeStep("createCaptureBitmap", repeats, create, [&] { bitmap.reset(); });
     // Selected only meanwhile, as GDI+ must not get it selected; flushed, so the pixels are there.
     const auto draw = [&](auto step) {
@@ -101,9 +94,8 @@ void timeSteps(const fs::path& folder, int repeats) {
         const auto write = [&] {
             const ScopedFile file(CreateFileW((folder / (L"step." + type)).c_str(), GENERIC_WRITE, 0, nullptr,
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            return file && (type == L"bmp" ? writeBmpFile(file.get(), region.width, region.height, pixels)
-                                           : saveWithEncoder(file.get(), static_cast<HBITMAP>(bitmap.get()),
-                                                             (L"image/" + type).c_str()));
+            return file && (type == L"bmp" ? writeBmpFile(file.get(), region.width, region.height, pixels) :
+                            saveWithEncoder(file.get(), static_cast<HBITMAP>(bitmap.get()), (L"image/" + type).c_str()));
         };
         timeStep(key, repeats, write);
         print("RESULT", "peak_" + key, growthDuring(GetCurrentProcess(), write));
@@ -124,16 +116,12 @@ struct Program {
         process.reset(info.hProcess);
         const ScopedHandle thread(info.hThread);
         // One copy runs at a time: the window of its class is its window.
-        while (!IsWindowVisible(window = FindWindowW(L"GLIMRA3", nullptr))) {
+        while (!IsWindowVisible(FindWindowW(L"GLIMRA3", nullptr)))
             require(millisecondsSince(start) < kBoundMs, "Glimra3.exe showed no window");
-        }
         startupMs = millisecondsSince(start);
-        panel = FindWindowExW(window, nullptr, L"#32770", nullptr);
+        panel = FindWindowExW(FindWindowW(L"GLIMRA3", nullptr), nullptr, L"#32770", nullptr);
     }
-    ~Program() {
-        TerminateProcess(process.get(), 0);
-        WaitForSingleObject(process.get(), INFINITE);
-    }
+    ~Program() { TerminateProcess(process.get(), 0); WaitForSingleObject(process.get(), INFINITE); }
     // Sent, not posted: it returns once the capture has written its files and shown the window again.
     bool capture() const {
         return SendMessageTimeoutW(panel, WM_COMMAND, MAKEWPARAM(IDC_CAPTURE_SCREEN, BN_CLICKED),
@@ -141,25 +129,19 @@ struct Program {
                                    kBoundMs, nullptr) != 0;
     }
     ScopedHandle process;
-    HWND window = nullptr;
     HWND panel = nullptr;
     double startupMs = 0;
 };
 
-// The program as a user meets it: start-up, whole captures pressed on its panel, its private memory.
-void measureProgram(const fs::path& exePath, const fs::path& folder, int repeats, int starts) {
-    // Its folder holds an "image" folder, so captures go there without a message.
-    fs::create_directories(folder / L"program" / L"image");
-    const fs::path exe = folder / L"program" / L"Glimra3.exe";
-    require(CopyFileW(exePath.c_str(), exe.c_str(), FALSE), "cannot copy Glimra3.exe");
+// The program as a user meets it: start-up, whole captures pressed on its panel, its private memory. The
+// script puts it in a folder with an "image" folder, so captures go there without a message.
+void measureProgram(const fs::path& exe, int repeats, int starts) {
     for (int i = 0; i < starts; ++i) print("SAMPLE", "startup", Program(exe).startupMs);
     const Program program(exe);
     // Only the formats ticked: unnumbered files, nothing that would end or hide the program.
     const auto tick = [&](std::vector<int> formats) {
-        for (const int id : {IDC_USEBG, IDC_JPEGPIC, IDC_PNGPIC, IDC_NONESCS, IDC_CONSTANT, IDC_AUTOEND, IDC_ISTASK}) {
-            const bool on = std::count(formats.begin(), formats.end(), id) > 0;
-            SendMessageW(GetDlgItem(program.panel, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
+        for (const int id : {IDC_USEBG, IDC_JPEGPIC, IDC_PNGPIC, IDC_NONESCS, IDC_CONSTANT, IDC_AUTOEND, IDC_ISTASK})
+            CheckDlgButton(program.panel, id, std::count(formats.begin(), formats.end(), id) ? BST_CHECKED : BST_UNCHECKED);
     };
     tick({IDC_USEBG, IDC_JPEGPIC, IDC_PNGPIC});
     for (const std::string n : {"1", "2"}) {  // private memory before, during and after a capture
@@ -191,15 +173,15 @@ int show(const wchar_t* picture) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // so a run that hangs or breaks shows how far it got
     if (argc == 3 && std::wstring(argv[1]) == L"show") return show(argv[2]);
     require(argc == 6, "usage: glimra_bench.exe show <picture> | measure <folder> <Glimra3.exe> <repeats> <starts>");
-    for (const Clock::time_point start = Clock::now(); !FindWindowW(L"Static", L"backdrop"); Sleep(50)) {
+    for (const Clock::time_point start = Clock::now(); !FindWindowW(L"Static", L"backdrop"); Sleep(50))
         require(millisecondsSince(start) < kBoundMs, "no backdrop on the screen");
-    }
     Sleep(1000);  // painted
     const int repeats = std::max(1, _wtoi(argv[4]));
     const ScopedGdiplus gdiplus;  // for the whole run, as in the program
     timeSteps(argv[2], repeats);
-    measureProgram(argv[3], argv[2], repeats, std::max(1, _wtoi(argv[5])));
+    measureProgram(argv[3], repeats, std::max(1, _wtoi(argv[5])));
     return 0;
 }

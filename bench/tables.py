@@ -12,6 +12,8 @@ CAPTURES = [("BMP", "capture_bmp", "xwd", "xwd -root -silent -out file"),
             ("PNG", "capture_png", "import_png", "import -window root x.png"),
             ("PNG", "capture_png", "scrot_png", "scrot -o x.png"),
             ("JPEG", "capture_jpeg", "import_jpeg", "import -window root x.jpg"), ("all three formats", "capture_all")]
+STAGES = [(f"in-process: {step.replace('_', ' ')}", step) for step in STEPS] + [
+    (f"whole capture to {label}", *keys) for label, *keys in CAPTURES]  # label, our key, the peer's key and command
 
 
 def figures(folder):
@@ -22,17 +24,15 @@ def figures(folder):
         samples.setdefault(key, []).append(float(value))
     for peer in json.loads((folder / "peers.json").read_text())["results"]:
         samples[peer["command"]] = [1000 * time for time in peer["times"]]
-    values = {key: statistics.median(runs) for key, runs in samples.items()}
-    values.update({name: (folder / name).stat().st_size for name in FILES})
+    sizes = {name: (folder / name).stat().st_size for name in FILES}
     width, height = map(int, folder.name.split("x"))
-    assert values[FILES[0]] == 54 + (width * 3 + 3) // 4 * 4 * height, f"Wine's screen was not {folder.name}"
-    return values | {"frame": width * height * 3 / 2**20}
+    assert sizes[FILES[0]] == 54 + (width * 3 + 3) // 4 * 4 * height, f"Wine's screen was not {folder.name}"
+    return {key: statistics.median(runs) for key, runs in samples.items()} | sizes | {"frame": width * height * 3 / 2**20}
 
 
 def table(header, rows):
     print("\n| " + " | ".join(header) + " |\n|---|---|" + "--:|" * (len(header) - 2))
-    for row in rows:
-        print("| " + " | ".join(row) + " |")
+    print("\n".join("| " + " | ".join(row) + " |" for row in rows))
 
 
 def memory(f, n):
@@ -42,22 +42,17 @@ def memory(f, n):
 
 def report(data):
     """Every table of one build."""
-    rows = []
-    for size, f in data.items():
-        rows += [[f"in-process: {step.replace('_', ' ')}", size, f"{f[step]:.3g}", "", "", ""] for step in STEPS]
-        for label, ours, *peer in CAPTURES:
-            theirs = [peer[1], f"{f[peer[0]]:.1f}", f"{f[ours] / f[peer[0]]:.2f}"] if peer else ["", "", ""]
-            rows.append([f"whole capture to {label}", size, f"{f[ours]:.1f}"] + theirs)
-    table(["Stage", "Screen", "Ours (ms)", "Peer", "Peer (ms)", "Ours / peer"], rows)
-    rows = [[size, f"{f['frame']:.1f}", f"{f['memory_before_1']:.1f}", *memory(f, 1), *memory(f, 2), f"{f['startup']:.0f}"]
-            for size, f in data.items()]
+    table(["Stage", "Screen", "Ours (ms)", "Peer", "Peer (ms)", "Ours / peer"],
+          [[label, size, f"{f[ours]:{'.3g' if ours in STEPS else '.1f'}}"] +
+           ([peer[1], f"{f[peer[0]]:.1f}", f"{f[ours] / f[peer[0]]:.2f}"] if peer else ["", "", ""])
+           for size, f in data.items() for label, ours, *peer in STAGES])
     table(["Screen", "Frame", "Idle", "Peak, 1st capture", "Growth / frame", "After 1st", "Peak, 2nd capture",
-           "Growth / frame", "After 2nd", "Start-up (ms)"], rows)
-
+           "Growth / frame", "After 2nd", "Start-up (ms)"],
+          [[size, f"{f['frame']:.1f}", f"{f['memory_before_1']:.1f}", *memory(f, 1), *memory(f, 2),
+            f"{f['startup']:.0f}"] for size, f in data.items()])
     table(["Screen", "copyScreen", "saveWithEncoder JPEG", "saveWithEncoder PNG"],
           [[size] + [f"{f['peak_' + step] / f['frame']:.2f}" for step in ["copyScreen", *STEPS[5:]]]
            for size, f in data.items()])
-
     table(["Screen", "xwd", "import PNG", "import JPEG", "scrot", "Our BMP / xwd", "Our PNG / import / scrot",
            "Our JPEG / import", "Differing pixels"],
           [[size] + [f"{f['rss_' + peer] / 1024:.1f}" for peer in ["xwd", "import_png", "import_jpeg", "scrot_png"]] +
@@ -65,24 +60,14 @@ def report(data):
            [f"{f['differing_pixels']:.0f}"] for size, f in data.items()])
 
 
-def compare(runs):
-    """The builds side by side: each step and whole capture, in milliseconds."""
-    builds = list(runs)
-    keys = [(f"in-process: {step.replace('_', ' ')}", step) for step in STEPS]
-    keys += [(f"whole capture to {label}", ours) for label, ours, *_ in CAPTURES if not _ or _[0] != "scrot_png"]
-    rows = [[label, size] + [f"{runs[build][size][key]:.3g}" for build in builds]
-            for size in runs[builds[0]] for label, key in keys]
-    table(["Stage", "Screen"] + [f"{build} (ms)" for build in builds], rows)
-
-
-# Arguments: BUILD=RUN_FOLDER for each build timed, then --, then the screen sizes.
-split = sys.argv.index("--")
-sizes = sys.argv[split + 1:]
-runs = {arg.split("=", 1)[0]: {size: figures(Path(arg.split("=", 1)[1], size)) for size in sizes}
-        for arg in sys.argv[1:split]}
+# Arguments: the screen sizes in one, then BUILD=RUN_FOLDER for each build timed.
+runs = {build: {size: figures(Path(folder, size)) for size in sys.argv[1].split()}
+        for build, folder in (arg.split("=", 1) for arg in sys.argv[2:])}
 for build, data in runs.items():
     print(f"\n### {build}")
     report(data)
-if len(runs) > 1:
+if len(runs) > 1:  # the builds side by side, in milliseconds; the two PNG peers share one row
     print("\n### The builds side by side")
-    compare(runs)
+    table(["Stage", "Screen"] + [f"{build} (ms)" for build in runs],
+          [[label, size] + [f"{data[size][key]:.3g}" for data in runs.values()]
+           for size in next(iter(runs.values())) for label, key in dict(stage[:2] for stage in STAGES).items()])

@@ -1,24 +1,16 @@
 #!/usr/bin/env bash
-# Times Glimra's capture beside independent screen grabbers (xwd, ImageMagick's import, scrot) on one Xvfb
-# screen at three sizes and prints the tables of docs/performance.md. Not part of the test suite. It
-# times every build that runs here (both where the kernel runs 32-bit programs, side by side, so the
-# two builds' encoders compare). Optional: GLIMRA_BUILDS ("win32 win64", or one), REPEATS (15 timed runs
-# a figure), STARTS (7 program starts), SIZES (3 sizes below).
+# Times Glimra's capture beside independent screen grabbers (xwd, ImageMagick's import, scrot) on one Xvfb screen
+# at three sizes and prints the tables of docs/performance.md. Not part of the test suite. It times every build
+# that runs here (both where the kernel runs 32-bit programs, side by side, so the two builds' encoders compare).
+# Optional: GLIMRA_BUILDS ("win32 win64", or one), REPEATS (15 timed runs a figure), STARTS (7 program starts),
+# SIZES (3 sizes below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
 source scripts/builds.sh
 command -v hyperfine >/dev/null || $([ "$(id -u)" -eq 0 ] || echo sudo) apt-get install -y -q hyperfine
 REPEATS="${REPEATS:-15}" STARTS="${STARTS:-7}" SIZES="${SIZES:-1280x800 1920x1080 3840x2160}"
-builds=()
-for build in ${GLIMRA_BUILDS:-win32 win64}; do
-  if [ "$build" = win32 ] && ! glimra_runs_32bit; then
-    echo "32-bit build: not timed: this kernel runs no 32-bit programs"
-    continue
-  fi
-  builds+=("$build")
-done
-load_before=$(cut -d' ' -f1-3 /proc/loadavg) started=$(date +%s)
+load=$(cut -d' ' -f1-3 /proc/loadavg) SECONDS=0
 
 # A desktop's smooth, noisy and flat parts: a photo-like plasma under four windows of text, a task bar.
 make_backdrop() {
@@ -36,25 +28,25 @@ make_backdrop() {
 }
 
 runs=()
-for build in "${builds[@]}"; do
-  BUILD_DIR=$(glimra_build_dir "$build") RUN_DIR="$(glimra_build_dir "$build")/benchmark"
-  runs+=("$build=$RUN_DIR")
+for build in ${GLIMRA_BUILDS:-win32 win64}; do
+  if [ "$build" = win32 ] && ! glimra_runs_32bit; then
+    echo "32-bit build: not timed: this kernel runs no 32-bit programs" && continue
+  fi
+  BUILD_DIR=$(glimra_build_dir "$build") RUN_DIR="$(glimra_build_dir "$build")/benchmark" && runs+=("$build=$RUN_DIR")
   cmake --preset "$(glimra_preset "$build")" -B "$BUILD_DIR" >/dev/null
   cmake --build "$BUILD_DIR" --target glimra_bench Glimra3 >/dev/null
-  rm -rf "$RUN_DIR"
   for size in $SIZES; do
     dir="$RUN_DIR/$size" backdrop="$BUILD_DIR/backdrop-$size.bmp"
-    mkdir -p "$dir/peers"
+    # The program's copy has an image folder beside it, so its captures go there without a message.
+    rm -rf "$dir" && mkdir -p "$dir/peers" "$dir/program/image" && cp "$BUILD_DIR/Glimra3.exe" "$dir/program/"
     [ -f "$backdrop" ] || make_backdrop "$size" "$backdrop"
     (
-      export GLIMRA_PRIVATE_DISPLAY=1 GLIMRA_SCREEN="${size}x24"
-      source scripts/wine-env.sh
+      export GLIMRA_PRIVATE_DISPLAY=1 GLIMRA_SCREEN="${size}x24" && source scripts/wine-env.sh
       bench="$BUILD_DIR/bench/glimra_bench.exe"
       wine "$bench" show "$(wine winepath -w "$backdrop")" >"$dir/show.log" 2>&1 &
-      wine "$bench" measure "$(wine winepath -w "$dir")" "$(wine winepath -w "$BUILD_DIR/Glimra3.exe")" "$REPEATS" "$STARTS" \
-        >"$dir/ours.txt" 2>"$dir/wine.log" || { cat "$dir/ours.txt" >&2; exit 1; }
-      cd "$dir/peers"
-      hyperfine -N --style none --warmup 1 --runs "$REPEATS" --export-json ../peers.json \
+      wine "$bench" measure "$(wine winepath -w "$dir")" "$(wine winepath -w "$dir/program/Glimra3.exe")" "$REPEATS" \
+        "$STARTS" >"$dir/ours.txt" 2>"$dir/wine.log" || { cat "$dir/ours.txt" >&2; exit 1; }
+      cd "$dir/peers" && hyperfine -N --style none --warmup 1 --runs "$REPEATS" --export-json ../peers.json \
         -n xwd 'xwd -root -silent -out root.xwd' -n import_png 'import -silent -window root import.png' \
         -n import_jpeg 'import -silent -window root import.jpg' -n scrot_png 'scrot -o scrot.png' >/dev/null
       rss() { /usr/bin/time -a -o ../peers.txt -f "RESULT rss_$1 %M" "${@:2}"; }  # largest resident set
@@ -65,7 +57,6 @@ for build in "${builds[@]}"; do
   done
 done
 echo "Machine: nproc $(nproc), $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1)," \
-  "$(awk '/MemTotal/ { printf "%.1f", $2 / 1048576 }' /proc/meminfo) GiB; $(/usr/lib/wine/wine64 --version), Xvfb; load average" \
-  "$load_before before, $(cut -d' ' -f1-3 /proc/loadavg) after; whole run $(($(date +%s) - started)) s; medians of" \
-  "$REPEATS timed runs."
-python3 bench/tables.py "${runs[@]}" -- $SIZES
+  "$(awk '/MemTotal/ { printf "%.1f", $2 / 1048576 }' /proc/meminfo) GiB; $(/usr/lib/wine/wine64 --version), Xvfb;" \
+  "load average $load before, $(cut -d' ' -f1-3 /proc/loadavg) after; whole run $SECONDS s; medians of $REPEATS timed runs."
+python3 bench/tables.py "$SIZES" "${runs[@]}"

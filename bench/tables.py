@@ -69,5 +69,5 @@ for build, data in runs.items():
 if len(runs) > 1:  # the builds side by side, in milliseconds; the two PNG peers share one row
     print("\n### The builds side by side")
     table(["Stage", "Screen"] + [f"{build} (ms)" for build in runs],
-          [[label, size] + [f"{data[size][key]:.3g}" for data in runs.values()]
+          [[label, size] + [f"{data[size][key]:.1f}" for data in runs.values()]
            for size in next(iter(runs.values())) for label, key in dict(stage[:2] for stage in STAGES).items()])

@@ -79,12 +79,6 @@ inline void setMemo(const std::wstring& text) {
     wmemcpy(memoText, text.data(), text.size());
 }
 
-inline std::wstring besideExe(const std::wstring& name) {
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    return fs::path(module).parent_path().wstring() + L"\\" + name;
-}
-
 // Each test is a run of its own, as start-up leaves it: with a hidden main window, having read
 // memo.txt (which ends a refusal of an earlier run), and no state files beside the executable.
 class Glimra : public ::testing::Test {

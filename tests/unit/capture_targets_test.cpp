@@ -72,19 +72,19 @@ TEST_F(CaptureTargets, AWindowStillMinimizedOrOnNoScreenIsAFailedCopyWithEveryFi
 
 // The files already there hold "old" and keep it; "img42.bmp\" is a folder in the way.
 TEST_F(CaptureTargets, NumberedCaptureSkipsEveryNumberThatAFileOfAChosenFormatHasAndAFixedNameIsReplaced) {
-    const struct { int CONSTANT, NONEIMG, USEBG, JPEGPIC, PNGPIC, counter; std::vector<std::wstring> there, written;
-                   int counterAfter; } rows[] = {
-        {1, 0, 0, 0, 0, 40, {L"img41.bmp", L"img42.bmp\\", L"img44.bmp"}, {L"img43.bmp"}, 43},
-        {1, 0, 0, 1, 1, 4, {L"img5.png", L"img6.jpg", L"img7.bmp"}, {L"img7.jpg", L"img7.png"}, 7},
-        {1, 1, 0, 0, 0, 0, {L"1.bmp", L"img2.bmp"}, {L"2.bmp"}, 2},
-        {1, 0, 0, 0, 0, INT_MAX - 1, {}, {L"img2147483647.bmp"}, INT_MAX},
-        {1, 0, 0, 0, 0, INT_MAX, {}, {L"img1.bmp"}, 1},  // no name carries a negative number
-        {1, 0, 0, 0, 0, INT_MAX, {L"img1.bmp", L"img2.bmp"}, {L"img3.bmp"}, 3},
-        {1, 0, 0, 0, 0, -5, {}, {L"img1.bmp"}, 1},
-        {0, 0, 1, 0, 1, 5, {L"img.bmp", L"img.png", L"img1.bmp"}, {L"img.bmp", L"img.png"}, 5}};
+    const struct { const char* settings; std::vector<std::wstring> there, written; int counterAfter; } rows[] = {
+        {"CONSTANT=1 sequenceCounter=40", {L"img41.bmp", L"img42.bmp\\", L"img44.bmp"}, {L"img43.bmp"}, 43},
+        {"JPEGPIC=1 PNGPIC=1 CONSTANT=1 sequenceCounter=4", {L"img5.png", L"img6.jpg", L"img7.bmp"},
+         {L"img7.jpg", L"img7.png"}, 7},
+        {"CONSTANT=1 NONEIMG=1", {L"1.bmp", L"img2.bmp"}, {L"2.bmp"}, 2},
+        {"CONSTANT=1 sequenceCounter=2147483646", {}, {L"img2147483647.bmp"}, INT_MAX},
+        {"CONSTANT=1 sequenceCounter=2147483647", {}, {L"img1.bmp"}, 1},  // no name carries a negative number
+        {"CONSTANT=1 sequenceCounter=2147483647", {L"img1.bmp", L"img2.bmp"}, {L"img3.bmp"}, 3},
+        {"CONSTANT=1 sequenceCounter=-5", {}, {L"img1.bmp"}, 1},
+        {"PNGPIC=1 USEBG=1 sequenceCounter=5", {L"img.bmp", L"img.png", L"img1.bmp"}, {L"img.bmp", L"img.png"}, 5}};
     const ScopedWindow subject(CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0));
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        SCOPED_TRACE(row.settings);
         Scratch folder;
         std::set<std::wstring> names(row.written.begin(), row.written.end());
         for (const std::wstring& name : row.there) {
@@ -92,8 +92,7 @@ TEST_F(CaptureTargets, NumberedCaptureSkipsEveryNumberThatAFileOfAChosenFormatHa
             else if (writeFile(folder / name, "old")) names.insert(name);
         }
         copyText(saveFolder, kPathCapacity, folder.path.c_str());
-        Settings = {0, 0, 0, 0, row.JPEGPIC, row.PNGPIC, row.CONSTANT, 0, 0, 0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0,
-                    row.counter};
+        Settings = settingsOf(row.settings);
         Boxes boxes;
         captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         EXPECT_EQ(std::vector<std::wstring>(names.begin(), names.end()), namesIn(folder.path));

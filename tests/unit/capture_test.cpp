@@ -91,25 +91,23 @@ TEST_F(Captures, WritersPutTheBmpHeadersAndPixelBytesAsGivenAndNoFileForAnUnknow
 }
 
 TEST_F(Captures, NamesAndFilesFollowTheSettings) {
-    const struct { int NONEIMG, CONSTANT, NONESCS, USEBG, JPEGPIC, PNGPIC, counter, captures, counterAfter;
-                   std::vector<std::wstring> files; } rows[] = {
-        {0, 1, 0, 1, 0, 0, 41, 1, 42, {L"img42.bmp"}},
-        {1, 1, 0, 0, 0, 0, 6, 1, 7, {L"7.bmp"}},
-        {0, 0, 0, 0, 0, 0, 6, 2, 6, {L"img.bmp"}},  // replaced by the second capture, not appended to
-        {1, 0, 0, 0, 0, 0, 6, 1, 6, {L".bmp"}},
-        {0, 1, 1, 1, 1, 1, 6, 1, 6, {}},
-        {0, 1, 0, 0, 1, 0, 0, 1, 1, {L"img1.jpg"}},
-        {0, 1, 0, 0, 0, 1, 0, 1, 1, {L"img1.png"}},
-        {0, 1, 0, 0, 1, 1, 0, 1, 1, {L"img1.jpg", L"img1.png"}},
-        {0, 1, 0, 1, 1, 0, 0, 1, 1, {L"img1.bmp", L"img1.jpg"}},
-        {0, 1, 0, 1, 0, 1, 0, 1, 1, {L"img1.bmp", L"img1.png"}},
-        {0, 1, 0, 1, 1, 1, 0, 1, 1, {L"img1.bmp", L"img1.jpg", L"img1.png"}}};
+    const struct { const char* settings; int captures, counterAfter; std::vector<std::wstring> files; } rows[] = {
+        {"CONSTANT=1 USEBG=1 sequenceCounter=41", 1, 42, {L"img42.bmp"}},
+        {"CONSTANT=1 NONEIMG=1 sequenceCounter=6", 1, 7, {L"7.bmp"}},
+        {"sequenceCounter=6", 2, 6, {L"img.bmp"}},  // replaced by the second capture, not appended to
+        {"NONEIMG=1 sequenceCounter=6", 1, 6, {L".bmp"}},
+        {"NONESCS=1 JPEGPIC=1 PNGPIC=1 CONSTANT=1 USEBG=1 sequenceCounter=6", 1, 6, {}},
+        {"JPEGPIC=1 CONSTANT=1", 1, 1, {L"img1.jpg"}},
+        {"PNGPIC=1 CONSTANT=1", 1, 1, {L"img1.png"}},
+        {"JPEGPIC=1 PNGPIC=1 CONSTANT=1", 1, 1, {L"img1.jpg", L"img1.png"}},
+        {"JPEGPIC=1 CONSTANT=1 USEBG=1", 1, 1, {L"img1.bmp", L"img1.jpg"}},
+        {"PNGPIC=1 CONSTANT=1 USEBG=1", 1, 1, {L"img1.bmp", L"img1.png"}},
+        {"JPEGPIC=1 PNGPIC=1 CONSTANT=1 USEBG=1", 1, 1, {L"img1.bmp", L"img1.jpg", L"img1.png"}}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        SCOPED_TRACE(row.settings);
         Scratch folder;
         copyText(saveFolder, kPathCapacity, folder.path.c_str());
-        Settings = {0, 0, 0, row.NONESCS, row.JPEGPIC, row.PNGPIC, row.CONSTANT, 0, 0,
-                    0, row.NONEIMG, 0, row.USEBG, 0, 0, 0, 0, row.counter};
+        Settings = settingsOf(row.settings);
         Boxes boxes;
         for (int i = 0; i < row.captures; ++i) captureAfterWait(subject.get(), kFree, tellCaptureNotice);
         EXPECT_EQ(row.files, namesIn(folder.path));
@@ -223,7 +221,7 @@ TEST_F(Captures, CursorIsDrawnAtItsOwnSizeAtItsPositionLessItsHotSpotAndTheWindo
         rows[] = {{cursor.get(), target.get(), kFree, {0, 0, 200, 150}, {57, 46}, {72, 63}, 16 * 18},
                   {cursor.get(), GetDesktopWindow(), L"mode:desktop", {300, 200, 500, 350}, {357, 246}, {372, 263}, 16 * 18},
                   {enlarged.get(), target.get(), kFree, {0, 0, 200, 150}, {58, 47}, {97, 96}, 40 * 50}};
-    Settings = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
+    Settings = settingsOf("CONSTANT=1 USEBG=1");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.mode);
         SetCursor(row.cursor);

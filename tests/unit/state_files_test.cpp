@@ -1,5 +1,4 @@
 // The files beside the executable: bytes, limits, files held elsewhere, random content; long paths.
-#include <climits>
 #include <random>
 
 #include "support.h"
@@ -9,10 +8,6 @@ namespace {
 const std::wstring kIni = besideExe(L"glimra.ini"), kFolderFile = besideExe(L"dirInfo.dat"),
                    kMemo = besideExe(L"memo.txt");
 
-std::vector<int> fields(const SettingsRecord& record) {
-    return std::vector<int>(&record.PICNUM, &record.PICNUM + sizeof(SettingsRecord) / sizeof(int));
-}
-
 }  // namespace
 
 using StateFiles = Glimra;
@@ -20,21 +15,23 @@ using StateFiles = Glimra;
 // Defaults without a file; a first save in table order, values in full; a later one keeps the file's order.
 TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
     loadSettings();
-    EXPECT_EQ(fields({0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 1, 95, 0}), fields(Settings));
-    Settings = {5, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000};
+    EXPECT_EQ("CONSTANT=1 SAVEINI=1 USEBG=1 ALMEMO=1 ASMEMO=1 QUALITY=95", namedFields(Settings));
+    Settings = settingsOf("PICNUM=5 TRIMING=1 NONESCS=7 PNGPIC=-1 CONSTANT=1 SAVEINI=1 AUTOEND=1 USEBG=1 ALMEMO=1 "
+                          "QUALITY=-2147483648 sequenceCounter=10000");
     EXPECT_EQ(1, saveSettings());
     EXPECT_EQ("[HISTORY]\r\nPICNUM=10000\r\n[MODE]\r\nTRIMING=1\r\nALTER=0\r\nNONESCS=7\r\nJPEGPIC=0\r\nPNGPIC=-1\r\n"
               "CONSTANT=1\r\n[SETTING]\r\nSAVEINI=1\r\nPOPWINDOW=0\r\nNONEDIALOG=0\r\nNONEIMG=0\r\nAUTOEND=1\r\n"
               "USEBG=1\r\nISTASK=0\r\nALMEMO=1\r\nASMEMO=0\r\n[IMG]\r\nQUALITY=-2147483648\r\n",
               readFile(kIni));
     loadSettings();
-    EXPECT_EQ(fields({10000, 1, 0, 7, 0, -1, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, INT_MIN, 10000}), fields(Settings));
+    EXPECT_EQ("PICNUM=10000 TRIMING=1 NONESCS=7 PNGPIC=-1 CONSTANT=1 SAVEINI=1 AUTOEND=1 USEBG=1 ALMEMO=1 "
+              "QUALITY=-2147483648 sequenceCounter=10000", namedFields(Settings));
     ASSERT_TRUE(writeFile(kIni, "[HISTORY]\r\nPICNUM=-5\r\n"));
     loadSettings();
-    EXPECT_EQ((std::vector<int>{-5, 0}), (std::vector<int>{Settings.PICNUM, Settings.sequenceCounter})) << "below 0";
+    EXPECT_EQ("PICNUM=-5 CONSTANT=1 SAVEINI=1 USEBG=1 ALMEMO=1 ASMEMO=1 QUALITY=95", namedFields(Settings)) << "below 0";
     ASSERT_TRUE(writeFile(kIni, "; mine\r\n[SETTING]\r\nASMEMO=0\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=41\r\n"));
     loadSettings();
-    EXPECT_EQ(fields({41, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 95, 41}), fields(Settings));
+    EXPECT_EQ("PICNUM=41 CONSTANT=1 SAVEINI=1 USEBG=1 ALMEMO=1 QUALITY=95 sequenceCounter=41", namedFields(Settings));
     Settings.sequenceCounter += 3;
     {
         const ScopedFile held = hold(kIni);

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 
@@ -72,6 +74,31 @@ struct Boxes {
     inline static Boxes* current = nullptr;
     const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
+
+// The settings record's fields by name, in key order.
+#define FIELD(name) {#name, &SettingsRecord::name}
+inline const std::pair<const char*, int SettingsRecord::*> kSettingsFields[] = {
+    FIELD(PICNUM), FIELD(TRIMING), FIELD(ALTER), FIELD(NONESCS), FIELD(JPEGPIC), FIELD(PNGPIC), FIELD(CONSTANT),
+    FIELD(SAVEINI), FIELD(POPWINDOW), FIELD(NONEDIALOG), FIELD(NONEIMG), FIELD(AUTOEND), FIELD(USEBG), FIELD(ISTASK),
+    FIELD(ALMEMO), FIELD(ASMEMO), FIELD(QUALITY), FIELD(sequenceCounter)};
+#undef FIELD
+
+// A whole record by name, as "CONSTANT=1 sequenceCounter=41": its fields other than 0, in key order.
+inline std::string namedFields(const SettingsRecord& record) {
+    std::string named;
+    for (const auto& [name, field] : kSettingsFields)
+        if (record.*field) named += (named.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(record.*field);
+    return named;
+}
+// The record so named, every other field 0; only namedFields' form, so a misspelt name fails.
+inline SettingsRecord settingsOf(const std::string& named) {
+    SettingsRecord record{};
+    for (const auto& [name, field] : kSettingsFields)
+        if (const size_t at = (" " + named).find(" " + std::string(name) + "="); at != std::string::npos)
+            record.*field = std::atoi(named.c_str() + at + std::strlen(name) + 1);
+    EXPECT_EQ(named, namedFields(record));
+    return record;
+}
 
 // The memo edit's text as the exit would take it, the rest of the buffer cleared.
 inline void setMemo(const std::wstring& text) {

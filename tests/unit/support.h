@@ -75,6 +75,10 @@ struct Boxes {
     const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
 
+// The state files beside the executable.
+inline const std::wstring kIni = besideExe(L"glimra.ini"), kFolderFile = besideExe(L"dirInfo.dat"),
+                          kMemoFile = besideExe(L"memo.txt");
+
 // The settings record's fields by name, in key order.
 #define FIELD(name) {#name, &SettingsRecord::name}
 inline const std::pair<const char*, int SettingsRecord::*> kSettingsFields[] = {
@@ -120,7 +124,7 @@ protected:
         TearDown();
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"glimra.ini", L"dirInfo.dat", L"memo.txt"}) DeleteFileW(besideExe(name).c_str());
+        for (const std::wstring& path : {kIni, kFolderFile, kMemoFile}) DeleteFileW(path.c_str());
     }
 };
 

@@ -1,6 +1,5 @@
-// What the in-process tests and the end-to-end driver share: whole files, a file held as another
-// program holds it, scratch folders, windows found and read, text between UTF-8 and UTF-16, programs
-// started and Linux commands run from inside Wine.
+// What the in-process tests and the end-to-end driver share: whole files, a file held as another program
+// holds it, scratch folders, windows found and read, text forms, programs and Linux commands started.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +15,7 @@
 #include "scoped.h"
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::wstring>;
 
 constexpr DWORD kBoundMs = 20000;  // no wait for Glimra or a window lasts longer
 
@@ -42,6 +42,13 @@ inline std::vector<std::wstring> namesIn(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A file beside the test program.
+inline std::wstring besideExe(const std::wstring& name) {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    return fs::path(module).parent_path().wstring() + L"\\" + name;
 }
 
 // Another handle without sharing, as another program holding the file would have.
@@ -91,6 +98,7 @@ inline std::vector<HWND> topLevelWindows() {  // topmost first, hidden ones too
 
 inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
 inline std::wstring wide(const std::string& utf8) { return fs::u8path(utf8).wstring(); }
+inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
 
 template <typename Done>
 bool waitFor(Done done, DWORD bound = kBoundMs) {  // the driver's own windows paint and answer meanwhile

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <optional>
 
@@ -15,7 +14,6 @@
 
 inline std::wstring glimraExe;  // from the command line
 
-inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
 // Top-level windows of a class, topmost first: of one process, or of any but the driver's.
 inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bool hiddenToo = false) {
     std::vector<HWND> found;
@@ -29,18 +27,6 @@ inline std::vector<HWND> windowsOf(DWORD processId, const wchar_t* className, bo
     }
     return found;
 }
-// Visible top-level windows of a class whose processes the given process started.
-inline std::vector<HWND> windowsOfChildren(DWORD parentId, const wchar_t* className) {
-    std::vector<HWND> found;
-    const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // INVALID_HANDLE_VALUE when failed
-    PROCESSENTRY32W entry = {sizeof(entry), 0, 0, 0, 0, 0, 0, 0, 0, {}};
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != parentId) continue;
-        for (HWND window : windowsOf(entry.th32ProcessID, className)) found.push_back(window);
-    }
-    return found;
-}
-
 // A 32-bit top-down bitmap whose pixels are 0xRRGGBB, the top byte unused.
 using Pixels = std::vector<uint32_t>;
 inline ScopedGdiObject bitmap(int width, int height, uint32_t** bits) {
@@ -116,15 +102,10 @@ inline HWND dialog(const wchar_t* caption) {
 inline Box question(const std::wstring& text, int answer) { return {text, Icon::Question, {IDYES, IDNO}, answer}; }
 inline Box information(const std::wstring& text) { return {text, Icon::Information}; }
 inline Box error(const std::wstring& text) { return {text, Icon::Error}; }
+inline const Box kWriteFailed = error(L"ファイルの書き込みに失敗しました。");
 inline void answer(HWND box, int button) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(box, button)));
     EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(box); })) << "the box stayed after its answer";
-}
-
-// Wine's chooser finds folders by ids holding their access time: read and dated ahead, they keep them.
-inline void readFoldersOnTheWay(const std::wstring& path) {
-    if (underWine())
-        runUnix("p=" + unixPath(path) + "; until [ $p = / ]; do ls $p; touch -a -d tomorrow $p; p=$(dirname $p); done");
 }
 
 // A borderless window of a pattern with no two pixels alike: a shifted, flipped or recoloured copy fails.
@@ -242,7 +223,9 @@ public:
     }
     // Opens the folder chooser with a command, chooses the folder and answers with the button.
     void chooseFolder(int command, const std::wstring& chosen, const std::vector<Box>& boxes, int button = IDOK) {
-        readFoldersOnTheWay(chosen);
+        // Wine's chooser finds folders by ids holding their access time: read and dated ahead, they keep them.
+        const std::string walk = "; until [ $p = / ]; do ls $p; touch -a -d tomorrow $p; p=$(dirname $p); done";
+        if (underWine()) runUnix("p=" + unixPath(chosen) + walk);
         press(command);
         HWND chooser = nullptr, tree = nullptr;
         waitFor([&] { return (chooser = openWindow(false)) && (tree = FindWindowExW(chooser, 0, WC_TREEVIEWW, 0)); });

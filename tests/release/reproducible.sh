@@ -6,8 +6,7 @@
 # the zip's name.
 set -euo pipefail
 cmake=$1 source_dir=$2 main=$3 generator=$4 toolchain=$5 build_type=$6 zip=$7
-other=$(mktemp -d)
-trap 'rm -rf "$other"' EXIT
+other=$(mktemp -d) && trap 'rm -rf "$other"' EXIT
 
 "$cmake" --build "$main" --target package
 (cd "$main" && sha256sum -c SHA256SUMS) || { echo "FAIL: SHA256SUMS does not check in $main"; exit 1; }

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <thread>
+
 #include "ids.h"
 #include "sequence_dialog.h"
 #include "shell_services.h"
@@ -70,9 +72,8 @@ TEST_F(Dialogs, WindowPickerListsVisibleTitledWindowsInZOrderFromTheTopAndNoOthe
         SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETTEXT, row, reinterpret_cast<LPARAM>(shown));
         EXPECT_EQ(row, windowTable[row].index);
         EXPECT_STREQ(windowTable[row].title, shown);
-        for (const ScopedWindow& window : ours) {
-            if (window.get() == windowTable[row].window) ourRows.push_back(windowTable[row].title);
-        }
+        for (const ScopedWindow& ourWindow : ours)
+            if (ourWindow.get() == windowTable[row].window) ourRows.push_back(windowTable[row].title);
     }
     EXPECT_EQ(row, SendDlgItemMessageW(picker.get(), IDC_WINDOW_LIST, LB_GETCOUNT, 0, 0));
     EXPECT_EQ((std::vector<std::wstring>{L"Top", L"First", L"Second"}), ourRows);
@@ -99,21 +100,16 @@ TEST_F(Dialogs, DocumentOpenerTellsAFileNoProgramOpensFromAMissingOne) {
     EXPECT_TRUE(boxes.seen.empty());
 }
 
-// The shortcut starts COM for itself and undoes only that: on a thread whose COM is of another kind
-// its start is refused, and the caller's COM is left running.
-static DWORD WINAPI shortcutInMultithreadedApartment(void*) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    { const ScopedCoInitialize shortcutsOwn; }
-    APTTYPE kind = APTTYPE_CURRENT;
-    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
-    const bool stillMultithreaded = CoGetApartmentType(&kind, &qualifier) == S_OK && kind == APTTYPE_MTA;
-    CoUninitialize();
-    return stillMultithreaded;
-}
-
+// A shortcut's start of COM, refused on a thread whose COM is of another kind, leaves the caller's running.
 TEST(Shortcut, UndoesOnlyTheComItStarted) {
-    const ScopedHandle thread(CreateThread(nullptr, 0, shortcutInMultithreadedApartment, nullptr, 0, nullptr));
-    DWORD stillMultithreaded = 0;
-    EXPECT_TRUE(WaitForSingleObject(thread.get(), kBoundMs) == WAIT_OBJECT_0 &&
-                GetExitCodeThread(thread.get(), &stillMultithreaded) && stillMultithreaded);
+    bool stillMultithreaded = false;
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        { const ScopedCoInitialize shortcutsOwn; }
+        APTTYPE kind = APTTYPE_CURRENT;
+        APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+        stillMultithreaded = CoGetApartmentType(&kind, &qualifier) == S_OK && kind == APTTYPE_MTA;
+        CoUninitialize();
+    }).join();
+    EXPECT_TRUE(stillMultithreaded);
 }

@@ -5,7 +5,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #include "../shared.h"
@@ -21,8 +22,8 @@
 
 inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does
 
-// While one lives, each message box shown on this thread is read, then answered from the queue
-// (OK when it is empty); any other dialog goes to onDialog, to be driven from there.
+// While one lives, each message box shown on this thread is read, then answered OK; any other
+// dialog goes to onDialog, to be driven from there.
 struct Boxes {
     struct Box { std::wstring caption, text; HWND owner; HICON icon; };
     Boxes() { current = this; }
@@ -49,13 +50,9 @@ struct Boxes {
         for (HWND icon = nullptr; !seen.back().icon && (icon = FindWindowExW(box, icon, L"Static", nullptr));) {
             seen.back().icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
         }
-        PostMessageW(box, WM_COMMAND, answers.empty() ? IDOK : answers.front(), 0);
-        if (!answers.empty()) answers.pop_front();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
-    // These texts in this order, each captioned with the window title, with this icon and owner.
-    void expect(const std::vector<std::wstring>& texts, LPCWSTR icon, HWND owner) const {
-        expect(texts, std::vector<LPCWSTR>(texts.size(), icon), owner);
-    }
+    // These texts in this order, each captioned with the window title, with its icon and this owner.
     void expect(const std::vector<std::wstring>& texts, const std::vector<LPCWSTR>& icons, HWND owner) const {
         std::vector<std::wstring> seenTexts;
         for (size_t i = 0; i < seen.size(); ++i) {
@@ -67,22 +64,44 @@ struct Boxes {
         EXPECT_EQ(texts, seenTexts);
     }
     std::vector<Box> seen;
-    std::deque<int> answers;
     std::function<void(HWND)> onDialog;
     inline static Boxes* current = nullptr;
     const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
 
+// The state files beside the executable.
+inline const std::wstring kIni = besideExe(L"glimra.ini"), kFolderFile = besideExe(L"dirInfo.dat"),
+                          kMemoFile = besideExe(L"memo.txt");
+
+// The settings record's fields by name, in key order.
+#define FIELD(name) {#name, &SettingsRecord::name}
+inline const std::pair<const char*, int SettingsRecord::*> kSettingsFields[] = {
+    FIELD(PICNUM), FIELD(TRIMING), FIELD(ALTER), FIELD(NONESCS), FIELD(JPEGPIC), FIELD(PNGPIC), FIELD(CONSTANT),
+    FIELD(SAVEINI), FIELD(POPWINDOW), FIELD(NONEDIALOG), FIELD(NONEIMG), FIELD(AUTOEND), FIELD(USEBG), FIELD(ISTASK),
+    FIELD(ALMEMO), FIELD(ASMEMO), FIELD(QUALITY), FIELD(sequenceCounter)};
+#undef FIELD
+
+// A whole record by name, as "CONSTANT=1 sequenceCounter=41": its fields other than 0, in key order.
+inline std::string namedFields(const SettingsRecord& record) {
+    std::string named;
+    for (const auto& [name, field] : kSettingsFields)
+        if (record.*field) named += (named.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(record.*field);
+    return named;
+}
+// The record so named, every other field 0; only namedFields' form, so a misspelt name fails.
+inline SettingsRecord settingsOf(const std::string& named) {
+    SettingsRecord record{};
+    for (const auto& [name, field] : kSettingsFields)
+        if (const size_t at = (" " + named).find(" " + std::string(name) + "="); at != std::string::npos)
+            record.*field = std::atoi(named.c_str() + at + std::strlen(name) + 1);
+    EXPECT_EQ(named, namedFields(record));
+    return record;
+}
+
 // The memo edit's text as the exit would take it, the rest of the buffer cleared.
 inline void setMemo(const std::wstring& text) {
     wmemset(memoText, L'\0', kMemoCapacity);
     wmemcpy(memoText, text.data(), text.size());
-}
-
-inline std::wstring besideExe(const std::wstring& name) {
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    return fs::path(module).parent_path().wstring() + L"\\" + name;
 }
 
 // Each test is a run of its own, as start-up leaves it: with a hidden main window, having read
@@ -99,7 +118,50 @@ protected:
         TearDown();
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"glimra.ini", L"dirInfo.dat", L"memo.txt"}) DeleteFileW(besideExe(name).c_str());
+        for (const std::wstring& path : {kIni, kFolderFile, kMemoFile}) DeleteFileW(path.c_str());
     }
 };
 
+constexpr wchar_t kFree[] = L"mode:free";
+
+// The message of an image file that was not written.
+inline std::wstring failed(const std::wstring& path) { return L"\"" + path + L"\"の作成に失敗しました。"; }
+
+// A BMP file as long as one 40x30 capture; JPEG and PNG files that run to their end markers.
+inline bool whole(const std::wstring& path) {
+    const std::string data = readFile(path), end = path[path.size() - 3] == L'j' ? "\xFF\xD9" : "IEND\xAE\x42\x60\x82";
+    if (path.substr(path.size() - 4) == L".bmp") return data.size() == 3654;
+    return data.size() > end.size() && data.compare(data.size() - end.size(), end.size(), end) == 0;
+}
+
+// The executable's folder and the save folder are scratch folders; numbered, every format on; a
+// 40x30 window to capture.
+class Captures : public Glimra {
+protected:
+    void SetUp() override {
+        Glimra::SetUp();
+        copyText(exeFolder, kPathCapacity, (exe.path + L"\\").c_str());
+        saveInto(save.path);
+        Settings = settingsOf("JPEGPIC=1 PNGPIC=1 CONSTANT=1 USEBG=1");
+    }
+    static void saveInto(const std::wstring& folder) { copyText(saveFolder, kPathCapacity, folder.c_str()); }
+    static void capture(HWND window, const wchar_t* mode = kFree) { captureAfterWait(window, mode, tellCaptureNotice); }
+    // Captures into the folder: each file, in writing order, is whole, or reported by name and not
+    // left cut short (a held file keeps its 3 bytes). Returns how many were reported.
+    size_t captureInto(const std::wstring& folder, HWND window) {
+        saveInto(folder);
+        Boxes boxes;
+        capture(window);
+        std::vector<std::wstring> reported;
+        for (const wchar_t* extension : {L".bmp", L".jpg", L".png"}) {
+            const std::wstring number = Settings.CONSTANT ? std::to_wstring(Settings.sequenceCounter) : L"";
+            const std::wstring path = folder + (folder.back() == L'\\' ? L"img" : L"\\img") + number + extension;
+            if (!whole(path)) reported.push_back(failed(path));
+            EXPECT_TRUE(whole(path) || !fs::is_regular_file(path) || fs::file_size(path) == 3) << "cut";
+        }
+        boxes.expect(reported, std::vector<LPCWSTR>(reported.size(), IDI_ERROR), mainWindow);
+        return reported.size();
+    }
+    Scratch exe, save;
+    ScopedWindow subject{CreateWindowW(L"STATIC", L"", WS_POPUP | WS_VISIBLE, 30, 30, 40, 30, 0, 0, 0, 0)};
+};

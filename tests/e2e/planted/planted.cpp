@@ -3,13 +3,10 @@
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        wchar_t mark[MAX_PATH + 8] = {};
-        const DWORD length = GetModuleFileNameW(module, mark, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) {
-            lstrcatW(mark, L".ran");
-            CloseHandle(CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        }
+    wchar_t mark[MAX_PATH + 8] = {};
+    const DWORD length = reason == DLL_PROCESS_ATTACH ? GetModuleFileNameW(module, mark, MAX_PATH) : 0;
+    if (length > 0 && length < MAX_PATH) {
+        CloseHandle(CreateFileW(lstrcatW(mark, L".ran"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
     return TRUE;
 }

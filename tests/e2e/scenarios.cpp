@@ -304,7 +304,7 @@ TEST(Interrupted, KilledDuringTheCaptureWaitStartsAgainQuietlyNumbersOnAndReport
 TEST(FailedStore, AtAnEndingAsksWhetherToEndAndNoKeepsTheWindowAndTheMemoUntilItIsStored) {
     Glimra glimra({{L"glimra.ini", "[HISTORY]\r\nPICNUM=41\r\n"}, {L"memo.txt", "old memo"},
                    {L"memo.txt.03E9DC7F.tmp", "killed"}}, {L"shots"});
-    writeFile(glimra.path(L"dirInfo.dat"), utf16le(glimra.path(L"shots")));
+    writeFile(glimra.path(L"dirInfo.dat"), "\xFF\xFE" + utf16le(glimra.path(L"shots")));  // as Notepad saves it
     ASSERT_TRUE(glimra.start());
     EXPECT_EQ((Names{L"Glimra3.exe", L"dirInfo.dat", L"glimra.ini", L"memo.txt"}), namesIn(glimra.folder));
     glimra.setMemo(L"typed memo");

@@ -42,9 +42,6 @@ const ImageFormat kPngFormat = {L".png", L"image/png"};
 // The longest name an image can have, with its prefix and the largest number.
 const wchar_t kLongestImageName[] = L"\\img2147483647";
 
-// The image file being made; a failure message quotes it.
-wchar_t outputPath[kPathCapacity];
-
 constexpr unsigned long long kMillisecondsPerSecond = 1000;
 
 // The bitmap leaves the memory DC before anyone reads it: GDI+ must not be handed a bitmap that is
@@ -158,7 +155,7 @@ bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const
     for (int i = 0; i < count; ++i) {
         files[i] = NewFile();
         // An empty folder names none: the files would land at the root of the current drive.
-        wmemset(outputPath, L'\0', kPathCapacity);
+        wchar_t outputPath[kPathCapacity] = {};
         if (saveFolder[0] == L'\0' ||
             !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
             continue;

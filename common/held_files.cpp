@@ -15,8 +15,7 @@ bool heldForNow(const wchar_t* path, DWORD error) {
     }
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD missing = GetLastError();
-        return missing != ERROR_FILE_NOT_FOUND && missing != ERROR_PATH_NOT_FOUND;
+        return !fileNotThere(GetLastError());
     }
     return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }

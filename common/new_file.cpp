@@ -92,10 +92,8 @@ NewFile NewFile::replacing(const wchar_t* path) {
     return made;
 }
 
-NewFile::NewFile(NewFile&& other) noexcept : file_(std::move(other.file_)), error_(other.error_) {
-    wmemcpy(made_, other.made_, kNewFilePathCapacity);
-    wmemcpy(target_, other.target_, kPathCapacity);
-    other.made_[0] = L'\0';
+NewFile::NewFile(NewFile&& other) noexcept {
+    *this = std::move(other);
 }
 
 NewFile& NewFile::operator=(NewFile&& other) noexcept {

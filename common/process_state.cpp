@@ -76,8 +76,7 @@ FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DW
             CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             const DWORD error = GetLastError();
-            const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-            result = missing ? FileRead::Read : FileRead::Unopened;
+            result = fileNotThere(error) ? FileRead::Read : FileRead::Unopened;
             SetLastError(error);
             return result == FileRead::Read;
         }

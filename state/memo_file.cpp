@@ -164,8 +164,11 @@ bool loadsBackAsMemo(int size) {
 // The file's bytes for memoText into memoBytes; -1 when they do not fit. The form the file was
 // found in wherever its bytes load back as the memo (UTF-16 always does), UTF-8 with its mark
 // otherwise; UTF-8 is never shorter than the code page, so a memo too long for one is refused by
-// both.
+// both. A buffer without its terminator is never converted: the conversion would read past it.
 int memoFileBytes() {
+    if (memoLength() == static_cast<size_t>(kMemoCapacity)) {
+        return -1;
+    }
     int size = memoBytesIn(memoForm);
     if (utf16(memoForm) || memoForm == MemoForm::Utf8WithMark || (size >= 0 && loadsBackAsMemo(size))) {
         return size;
@@ -193,13 +196,12 @@ FileRead loadMemo() {
     return read;
 }
 
-// A buffer without its terminator is never converted: the conversion would read past it.
 bool memoFitsItsFile() {
-    return memoLength() < static_cast<size_t>(kMemoCapacity) && memoFileBytes() >= 0;
+    return memoFileBytes() >= 0;
 }
 
 int storeMemo() {
-    if (memoFileUnread || memoLength() == static_cast<size_t>(kMemoCapacity)) {
+    if (memoFileUnread) {
         return 0;
     }
     // Converted before anything is written: a memo whose bytes do not fit leaves the file as it was.

@@ -15,7 +15,6 @@ namespace {
 
 // "-2147483648" and its terminator: every value is written in full.
 constexpr int kSettingValueCapacity = 12;
-constexpr DWORD kCopyBlockBytes = 4096;
 
 struct StoredKey {
     const wchar_t* section;
@@ -62,41 +61,11 @@ bool writeKey(const StoredKey& stored, const wchar_t* path) {
     return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
 }
 
-bool copyAll(HANDLE from, HANDLE to) {
-    char block[kCopyBlockBytes];
-    for (;;) {
-        DWORD read = 0;
-        DWORD written = 0;
-        if (!ReadFile(from, block, sizeof(block), &read, nullptr)) {
-            return false;
-        }
-        if (read == 0) {
-            return true;
-        }
-        if (!WriteFile(to, block, read, &written, nullptr) || written != read) {
-            return false;
-        }
-    }
-}
-
 // The file as it stands into the copy, so the profile calls keep its own order of sections and keys
-// and whatever else it holds; a file that is not there gives an empty copy. A hold is waited out at
-// the open.
-bool copyInto(const wchar_t* path, HANDLE copy) {
-    bool copied = false;
-    retryWhileHeld(path, [&] {
-        const ScopedFile file(
-            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            const DWORD error = GetLastError();
-            copied = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-            SetLastError(error);
-            return copied;
-        }
-        copied = copyAll(file.get(), copy);
-        return true;
-    });
-    return copied;
+// and whatever else it holds; a file that is not there leaves the copy empty. The copy is ours,
+// made new, so writing it by name reaches nothing else.
+bool copyInto(const wchar_t* path, const wchar_t* copy) {
+    return retryWhileHeld(path, [&] { return CopyFileW(path, copy, FALSE) || fileNotThere(GetLastError()); });
 }
 
 }  // namespace
@@ -128,10 +97,13 @@ int saveSettings() {
         return 0;
     }
     NewFile copy = NewFile::replacing(path);
-    if (!copy || !copyInto(path, copy.get())) {
+    if (!copy) {
         return 0;
     }
     copy.close();
+    if (!copyInto(path, copy.path())) {
+        return 0;
+    }
     size_t next = 0;
     const bool written = retryWhileHeld(copy.path(), [&] {
         for (; next < ARRAYSIZE(kStoredKeys); ++next) {

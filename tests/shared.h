@@ -146,3 +146,11 @@ inline std::string runUnix(const std::string& command) {
     EXPECT_TRUE(done && readFile(work / L"rc") == "0\n") << command << "\n" << output;
     return output;
 }
+// A unix link at link to target: Wine follows it as the file it names. Whether a link is still
+// one, removed either way.
+inline void linkTo(const std::wstring& link, const std::wstring& target) {
+    runUnix("ln -s " + unixPath(target) + " " + unixPath(link));
+}
+inline bool stillALink(const std::wstring& link) {
+    return runUnix("test -L " + unixPath(link) + " && echo link; rm -f " + unixPath(link)) == "link\n";
+}

@@ -40,6 +40,10 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
     auto loadCounter = [] { return loadSettings(), 1; };
     auto counterLoaded = [] { return std::to_string(Settings.PICNUM); };
     auto readMemo = [] { return int(loadMemo() == FileRead::Read); };
+    // A folder that takes no new files refuses a file that is not there with the error a hold gives.
+    auto refusedNotThere = [] {
+        return int(retryWhileHeld(kIni.c_str(), [] { return SetLastError(ERROR_ACCESS_DENIED), false; }));
+    };
     const std::string counter = "[HISTORY]\r\nPICNUM=7\r\n";
     const struct { const char* what; std::wstring path; DWORD holdMs; Way way; int (*run)(); int result;
                    std::string (*seen)(); std::string expected; } rows[] = {
@@ -51,7 +55,8 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         {"settings saved", kIni, 300, Unshared, saveCounter, 1, iniStart, "[HISTORY]\r\nPICNUM=41\r\n[MODE]"},
         {"settings saved", kIni, 5000, Unshared, saveCounter, 0, iniStart, counter},
         {"settings loaded", kIni, 300, Unshared, loadCounter, 1, counterLoaded, "7"},
-        {"settings loaded, no file", kIni, 0, Missing, loadCounter, 1, counterLoaded, "0"}};
+        {"settings loaded, no file", kIni, 0, Missing, loadCounter, 1, counterLoaded, "0"},
+        {"access refused, no file", kIni, 0, Missing, refusedNotThere, 0, counterLoaded, "0"}};
     auto writeAll = [&] { return writeFile(kMemoFile, "old") && writeFile(kIni, counter); };
     ASSERT_TRUE(writeAll());
     const Names folder = namesIn(fs::path(besideExe(L"")));
@@ -76,18 +81,6 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
         RemoveDirectoryW(row.path.c_str());
         ASSERT_TRUE(writeAll());
         EXPECT_EQ(folder, namesIn(fs::path(besideExe(L"")))) << "a file left beside them";
-    }
-}
-
-// A folder that takes no new files refuses a file that is not there with the error a hold gives;
-// no wait mends that, so it is tried once. A file that is there may be held: it is tried again.
-TEST_F(HeldFiles, AccessRefusedToAFileThatIsNotThereIsNotWaitedFor) {
-    const std::wstring missing = besideExe(L"missing.txt");
-    ASSERT_TRUE(writeFile(kMemoFile, "old"));
-    for (const std::wstring& path : {missing, kMemoFile}) {
-        int attempts = 0;
-        EXPECT_FALSE(retryWhileHeld(path.c_str(), [&] { return ++attempts, SetLastError(ERROR_ACCESS_DENIED), false; }));
-        EXPECT_EQ(path == missing, attempts == 1) << attempts << " attempts on " << utf8(path);
     }
 }
 

@@ -34,6 +34,13 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
               "AUTOEND=0\r\nUSEBG=1\r\nISTASK=0\r\nALMEMO=1\r\n[Other]\r\nk=v\r\n[HISTORY]\r\nPICNUM=44\r\n[MODE]\r\n"
               "TRIMING=0\r\nALTER=0\r\nNONESCS=0\r\nJPEGPIC=0\r\nPNGPIC=0\r\nCONSTANT=1\r\n[IMG]\r\nQUALITY=95\r\n",
               readFile(kIni));
+    if (!underWine()) return;  // ln -s makes the link: the profile calls write a file in place, never through it
+    const Scratch outside;
+    ASSERT_TRUE(DeleteFileW(kIni.c_str()) && writeFile(outside / L"target", "theirs"));
+    linkTo(kIni, outside / L"target");
+    EXPECT_EQ(1, saveSettings());
+    EXPECT_EQ("theirs", readFile(outside / L"target"));
+    EXPECT_FALSE(stillALink(kIni));
 }
 
 // UTF-16 without a terminator, up to 998 bytes after Notepad's byte-order mark if any, stored without it.

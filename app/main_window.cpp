@@ -201,7 +201,7 @@ int createMainWindow(HINSTANCE instance, int showState) {
     if (!gdiplus()) {
         showMessage(mainWindow, IDS_LOAD_FAILED, MB_ICONERROR, kGdiplusLibrary);
     }
-    loadSettings();
+    tellLoadFailure(loadSettings(), settingsFileName);
     tellLoadFailure(loadSaveFolder(), folderFileName);
     if (Settings.ALMEMO) {
         tellLoadFailure(loadMemo(), memoFileName);

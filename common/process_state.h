@@ -34,10 +34,14 @@ enum class FileRead { Unopened, TooLarge, Failed, Read };
 // larger than maxBytes, or of unknown size, is TooLarge and left unread. A file another program
 // holds is waited for a moment. bytesRead, when given, gets the size read.
 FileRead readFileBesideExe(const wchar_t* name, void* buffer, DWORD maxBytes, DWORD* bytesRead = nullptr);
-// Deletes what stores of the three state files killed before their move left beside them.
+FileRead readFileAt(const wchar_t* path, void* buffer, DWORD maxBytes, DWORD* bytesRead = nullptr);
+// A first start's empty state file, where the folder takes new files.
+void createBesideExeIfMissing(const wchar_t* name);
+// Deletes what stores of the three state files killed before their move left behind.
 void removeLeftoverReplacements();
-// Replaces the file with these bytes whole, or leaves it exactly as it was and returns false; a
-// file another program holds is waited for a moment.
+// Replaces the file with these bytes whole, keeping what it carried, or leaves it exactly as it was
+// and returns false; where no replacement can be made beside it, writes it where it stands. A file
+// another program holds is waited for a moment.
 bool writeFileBesideExe(const wchar_t* name, const void* bytes, DWORD size);
 // The same for a file named by its full path.
 bool replaceFileWhole(const wchar_t* path, const void* bytes, DWORD size);

@@ -189,6 +189,9 @@ FileRead loadMemo() {
     if (read == FileRead::Read && !readMemoBytes(memoBytes, size, memoForm, memoText, kMemoCapacity)) {
         read = FileRead::Failed;
     }
+    if (read == FileRead::Read && size == 0) {
+        createBesideExeIfMissing(memoFileName);
+    }
     memoFileUnread = read != FileRead::Read;
     if (memoFileUnread) {
         memoText[0] = L'\0';

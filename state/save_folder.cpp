@@ -39,6 +39,9 @@ FileRead loadSaveFolder() {
     if (read != FileRead::Read) {
         return read;
     }
+    if (size == 0) {
+        createBesideExeIfMissing(folderFileName);
+    }
     const DWORD mark = size >= sizeof(kUtf16Mark) && memcmp(bytes, kUtf16Mark, sizeof(kUtf16Mark)) == 0
                            ? static_cast<DWORD>(sizeof(kUtf16Mark))
                            : 0;

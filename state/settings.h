@@ -2,6 +2,8 @@
 #ifndef GLIMRA_SETTINGS_H
 #define GLIMRA_SETTINGS_H
 
+#include "process_state.h"
+
 // One signed 32-bit field per settings key, in key order, plus the running sequence number.
 // A flag is on when its field is nonzero.
 struct SettingsRecord {
@@ -26,10 +28,12 @@ struct SettingsRecord {
 };
 extern SettingsRecord Settings;
 
-// Every field from the file, or its default; sequenceCounter from PICNUM, 0 for one below 0.
-void loadSettings();
+// Every field from the file, or its default; sequenceCounter from PICNUM, 0 for one below 0. A file
+// that is there and cannot be read (held beyond the wait, refused) is Unopened: the defaults are
+// used and the file is never written in that run.
+FileRead loadSettings();
 // PICNUM from sequenceCounter, then all seventeen keys, each written in full; 1 when every key
-// reached the file, 0 when any write failed (the file held by another program, a read-only folder).
+// reached the file (or the file is kept as unread), 0 when the file was left as it was.
 int saveSettings();
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "held_files.h"
 #include "new_file.h"
 #include "process_state.h"
@@ -15,6 +17,12 @@ namespace {
 
 // "-2147483648" and its terminator: every value is written in full.
 constexpr int kSettingValueCapacity = 12;
+
+// Far beyond any settings file; a larger one is refused whole rather than stored cut.
+constexpr DWORD kSettingsFileMaxBytes = 1 << 20;
+
+// A file there but not readable at start-up is never written in that run, so its keys survive.
+bool settingsFileUnread;
 
 struct StoredKey {
     const wchar_t* section;
@@ -47,11 +55,11 @@ const StoredKey kStoredKeys[] = {
 
 // The profile calls give the defaults for a file they cannot open, as for a missing one: a file
 // another program holds for a moment is waited for first, so its values are not taken for absent.
-void waitUntilReadable(const wchar_t* path) {
-    retryWhileHeld(path, [&] {
-        const ScopedFile file(
-            CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file.valid();
+bool readableOrAbsent(const wchar_t* path) {
+    return retryWhileHeld(path, [&] {
+        const ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid() || fileNotThere(GetLastError());
     });
 }
 
@@ -61,51 +69,26 @@ bool writeKey(const StoredKey& stored, const wchar_t* path) {
     return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
 }
 
-// The file as it stands into the copy, so the profile calls keep its own order of sections and keys
-// and whatever else it holds; a file that is not there leaves the copy empty. The copy is ours,
-// made new, so writing it by name reaches nothing else.
-bool copyInto(const wchar_t* path, const wchar_t* copy) {
-    return retryWhileHeld(path, [&] { return CopyFileW(path, copy, FALSE) || fileNotThere(GetLastError()); });
-}
-
-}  // namespace
-
-// A settings file that cannot be named leaves the defaults, as a missing file does.
-void loadSettings() {
-    wchar_t path[kPathCapacity] = {};
-    bool named = exeRelativePath(path, settingsFileName);
-    if (named) {
-        waitUntilReadable(path);
-    }
-    for (const StoredKey& stored : kStoredKeys) {
-        Settings.*stored.field =
-            named ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
-                  : stored.defaultValue;
-    }
-    // No image name carries a negative number: a counter stored below 0 starts again from 0.
-    Settings.sequenceCounter = Settings.PICNUM < 0 ? 0 : Settings.PICNUM;
-}
-
-// The profile calls write a file in place, through a link standing at its name: they write a copy
-// made beside glimra.ini instead, which then replaces it whole, so a failed save leaves the file as
-// it was. The keys go in table order; a program that holds the new copy for a moment (an antivirus)
-// is waited out, resuming at the key it stopped.
-int saveSettings() {
-    Settings.PICNUM = Settings.sequenceCounter;
-    wchar_t path[kPathCapacity] = {};
-    if (!exeRelativePath(path, settingsFileName)) {
-        return 0;
+// The file's bytes with the keys written: the profile calls write by name, in place, so they write
+// a copy of ours (beside the file, or in the temporary folder where the folder takes no new file
+// or the name would be too long) holding the file as it stands, keeping its own order of sections
+// and keys and whatever else it holds. The keys go in table order; a program that holds the copy
+// for a moment (an antivirus) is waited out, resuming at the key it stopped.
+bool settingsFileBytes(const wchar_t* path, std::vector<char>& bytes, DWORD* size) {
+    if (readFileAt(path, bytes.data(), kSettingsFileMaxBytes, size) != FileRead::Read) {
+        return false;
     }
     NewFile copy = NewFile::replacing(path);
     if (!copy) {
-        return 0;
+        copy = NewFile::scratch(settingsFileName);
+    }
+    DWORD written = 0;
+    if (!copy || !WriteFile(copy.get(), bytes.data(), *size, &written, nullptr) || written != *size) {
+        return false;
     }
     copy.close();
-    if (!copyInto(path, copy.path())) {
-        return 0;
-    }
     size_t next = 0;
-    const bool written = retryWhileHeld(copy.path(), [&] {
+    const bool keysWritten = retryWhileHeld(copy.path(), [&] {
         for (; next < ARRAYSIZE(kStoredKeys); ++next) {
             if (!writeKey(kStoredKeys[next], copy.path())) {
                 return false;
@@ -113,5 +96,42 @@ int saveSettings() {
         }
         return true;
     });
-    return written && copy.commit() ? 1 : 0;
+    // Flushes what a system that caches profile files still holds of the copy.
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.path());
+    return keysWritten && readFileAt(copy.path(), bytes.data(), kSettingsFileMaxBytes, size) == FileRead::Read;
+}
+
+}  // namespace
+
+// A settings file that cannot be named leaves the defaults, as a missing file does. One that is
+// there and cannot be read leaves them too, and is reported.
+FileRead loadSettings() {
+    wchar_t path[kPathCapacity] = {};
+    const bool named = exeRelativePath(path, settingsFileName);
+    settingsFileUnread = named && !readableOrAbsent(path);
+    for (const StoredKey& stored : kStoredKeys) {
+        Settings.*stored.field =
+            named && !settingsFileUnread
+                ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
+                : stored.defaultValue;
+    }
+    // No image name carries a negative number: a counter stored below 0 starts again from 0.
+    Settings.sequenceCounter = Settings.PICNUM < 0 ? 0 : Settings.PICNUM;
+    return settingsFileUnread ? FileRead::Unopened : FileRead::Read;
+}
+
+// The new bytes are ready before the file is touched, and replace it whole: a failed save leaves
+// it as it was.
+int saveSettings() {
+    Settings.PICNUM = Settings.sequenceCounter;
+    if (settingsFileUnread) {
+        return 1;
+    }
+    wchar_t path[kPathCapacity] = {};
+    std::vector<char> bytes(kSettingsFileMaxBytes);
+    DWORD size = 0;
+    return exeRelativePath(path, settingsFileName) && settingsFileBytes(path, bytes, &size) &&
+                   replaceFileWhole(path, bytes.data(), size)
+               ? 1
+               : 0;
 }

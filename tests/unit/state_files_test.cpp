@@ -107,7 +107,7 @@ TEST_F(StateFiles, RandomBytesInEveryStateFileLeaveItUntouchedAndFree) {
     std::mt19937 random(0x61696D67);
     const char alphabet[] = "[]=;\r\n-0123456789MODEPICNUM\x81\x83\x93\xfa\xff";
     const struct { std::wstring path; size_t limit; void (*load)(); } files[] = {  // limit: the smallest size refused
-        {kIni, 0, loadSettings}, {kFolderFile, 999, [] { loadSaveFolder(); }}, {kMemoFile, 1024000, [] { loadMemo(); }}};
+        {kIni, 0, [] { loadSettings(); }}, {kFolderFile, 999, [] { loadSaveFolder(); }}, {kMemoFile, 1024000, [] { loadMemo(); }}};
     for (const auto& file : files) {
         for (int i = 0; i < 200; ++i) {
             const size_t size = file.limit && i % 4 == 0 ? file.limit - 8 + random() % 16 : random() % 3000;

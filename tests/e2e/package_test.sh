@@ -18,7 +18,7 @@ env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME HOME="$work/home" GLIM
 "${WINESERVER:-wineserver}" -w
 cat "$work/log" && grep -q '^\[  PASSED  \] 2 tests' "$work/log"
 files=$(cd "$work/Glimra3" && find . -mindepth 1 | LC_ALL=C sort | xargs)
-[ "$files" = "./Glimra3.exe ./dirInfo.dat ./glimra.ini ./image ./image/img1.bmp ./readme.txt" ] ||
+[ "$files" = "./Glimra3.exe ./dirInfo.dat ./glimra.ini ./image ./image/img1.bmp ./memo.txt ./readme.txt" ] ||
   { echo "the unpacked folder holds: $files"; exit 1; }
 home=$(cd "$work/home" && find . -mindepth 1 ! -path ./.cache ! -path './.cache/*' | LC_ALL=C sort | xargs)
 [ -z "$home" ] || { echo "Wine wrote outside its cache in HOME: $home"; exit 1; }

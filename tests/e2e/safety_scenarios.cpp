@@ -39,7 +39,7 @@ TEST(Safety, NoDllPlantedBesideTheProgramRunsAndWithoutGdiplusCapturesStillWrite
         glimra.expect({});
         EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));
     }
-    EXPECT_EQ((Names{L"Glimra3.exe", L"dirInfo.dat", L"dwmapi.dll", L"gdiplus.dll", L"glimra.ini",
+    EXPECT_EQ((Names{L"Glimra3.exe", L"dirInfo.dat", L"dwmapi.dll", L"gdiplus.dll", L"glimra.ini", L"memo.txt",
                      L"windowscodecs.dll"}), namesIn(glimra.folder)) << "a planted DLL ran";
     EXPECT_EQ((Names{L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png"}),
               namesIn(glimra.path(L"image")));
@@ -53,17 +53,105 @@ TEST(Safety, NoDllPlantedBesideTheProgramRunsAndWithoutGdiplusCapturesStillWrite
     EXPECT_EQ(std::string("BM"), glimra.read(L"image\\img3.bmp").substr(0, 2));
 }
 
+namespace {
+
+// A folder made immutable, which even root cannot add a file to, for as long as it lives.
+struct Locked {
+    explicit Locked(const std::wstring& path) : folder(unixPath(path)) {
+        locked = runUnix("chattr +i " + folder + " 2>/dev/null && echo immutable || true") == "immutable\n";
+    }
+    ~Locked() {
+        if (locked) runUnix("chattr -i " + folder);
+    }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+    std::string folder;
+    bool locked = false;
+};
+
+// The state files as a user may have them: the save folder as Notepad saves it (with its mark, which
+// a store drops), a memo and a counter to store over.
+const std::string kNotepadFolder = "\xFF\xFE" + utf16le(L"C:\\shots");
+std::vector<std::pair<std::wstring, std::string>> storedState() {
+    return {{L"glimra.ini", "[HISTORY]\r\nPICNUM=3\r\n"}, {L"dirInfo.dat", kNotepadFolder}, {L"memo.txt", "old"}};
+}
+
+// Quit stores what was set on the state files above: the memo, the folder, a box ticked.
+void expectStored(const Glimra& glimra) {
+    EXPECT_EQ("new memo", glimra.read(L"memo.txt"));
+    EXPECT_EQ(utf16le(L"C:\\shots"), glimra.read(L"dirInfo.dat"));
+    EXPECT_EQ("[HISTORY]\r\nPICNUM=3\r\n[MODE]\r\nTRIMING=0\r\nALTER=0\r\nNONESCS=0\r\nJPEGPIC=1\r\n",
+              glimra.read(L"glimra.ini").substr(0, 71));
+}
+
+void setAndQuit(Glimra& glimra) {
+    glimra.setMemo(L"new memo");
+    glimra.tick({IDC_JPEGPIC});
+    EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));  // fails on any box
+}
+
+}  // namespace
+
+// Program Files as an administrator sets it up: users may write the three state files, and nothing
+// else there. Stores write them where they stand; a first start leaves nothing and says nothing.
+TEST(Safety, AnInstallFolderThatTakesNoNewFilesStoresItsWritableStateFilesWithoutABox) {
+    if (!underWine()) GTEST_SKIP() << "chattr makes the folder";
+    Glimra glimra(storedState());
+    const Locked locked(glimra.folder);
+    if (!locked.locked) GTEST_SKIP() << "chattr +i needs root and a file system that has it";
+    ASSERT_TRUE(glimra.start());
+    setAndQuit(glimra);
+    expectStored(glimra);
+    EXPECT_EQ((Names{L"Glimra3.exe", L"dirInfo.dat", L"glimra.ini", L"memo.txt"}), namesIn(glimra.folder));
+}
+
+// Hidden and system state files stay so after a store; a link named like a leftover of a store is
+// no leftover of ours: the start leaves what it points at.
+TEST(Safety, HiddenStateFilesStayHiddenAndALinkNamedLikeALeftoverKeepsItsTarget) {
+    if (!underWine()) GTEST_SKIP() << "ln -s makes the link";
+    Glimra glimra(storedState());
+    const Scratch outside;
+    ASSERT_TRUE(writeFile(outside / L"theirs", "theirs"));
+    linkTo(glimra.path(L"memo.txt.0000000A.tmp"), outside / L"theirs");
+    const std::pair<const wchar_t*, DWORD> hidden[] = {{L"glimra.ini", FILE_ATTRIBUTE_HIDDEN},
+                                                       {L"dirInfo.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+                                                       {L"memo.txt", FILE_ATTRIBUTE_HIDDEN}};
+    for (const auto& [name, attributes] : hidden) ASSERT_TRUE(SetFileAttributesW(glimra.path(name).c_str(), attributes));
+    ASSERT_TRUE(glimra.start());
+    EXPECT_EQ("theirs", readFile(outside / L"theirs")) << "a link's target deleted";
+    setAndQuit(glimra);
+    expectStored(glimra);
+    for (const auto& [name, attributes] : hidden) {
+        EXPECT_EQ(attributes, GetFileAttributesW(glimra.path(name).c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            << utf8(name);
+    }
+    EXPECT_TRUE(stillALink(glimra.path(L"memo.txt.0000000A.tmp")));
+}
+
+// Glimra3.exe 250 characters deep: no state file has room beside it for a replacement's longer name.
+TEST(Safety, AProgramDeepInFoldersStoresAllThreeStateFiles) {
+    const Scratch scratch;
+    std::wstring folder = scratch.path;
+    for (size_t left; (left = 250 - folder.size() - std::wcslen(L"\\Glimra3.exe")) > 0;) {
+        folder += L"\\" + std::wstring(std::min<size_t>(left - 1, 100), L'g');
+        ASSERT_TRUE(fs::create_directory(folder));
+    }
+    fs::copy_file(glimraExe, folder + L"\\Glimra3.exe");
+    Glimra glimra(folder + L"\\");
+    ASSERT_EQ(250u, glimra.path(L"Glimra3.exe").size());
+    for (const auto& [name, bytes] : storedState()) ASSERT_TRUE(writeFile(glimra.path(name), bytes));
+    ASSERT_TRUE(glimra.start());
+    setAndQuit(glimra);
+    expectStored(glimra);
+    EXPECT_EQ((Names{L"Glimra3.exe", L"dirInfo.dat", L"glimra.ini", L"memo.txt"}), namesIn(glimra.folder));
+}
+
 // Program Files for a standard user; here a folder made immutable, which even root cannot write.
 TEST(Safety, AFolderNoOneMayWriteStartsWithoutABoxAndTellsEachStoreThatFailsAtTheEnd) {
     if (!underWine()) GTEST_SKIP() << "chattr makes the folder";
     Glimra glimra;
-    const std::string folder = unixPath(glimra.folder);
-    if (runUnix("chattr +i " + folder + " 2>/dev/null && echo immutable || true") != "immutable\n")
-        GTEST_SKIP() << "chattr +i needs root and a file system that has it";
-    const struct Writable {
-        ~Writable() { runUnix("chattr -i " + folder); }
-        std::string folder;
-    } writableAgain{folder};
+    const Locked locked(glimra.folder);
+    if (!locked.locked) GTEST_SKIP() << "chattr +i needs root and a file system that has it";
     ASSERT_TRUE(glimra.start());  // fails on any box
     EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT, {kWriteFailed, kWriteFailed, question(L"終了しますか？", IDYES)}));
     EXPECT_EQ(Names{L"Glimra3.exe"}, namesIn(glimra.folder));

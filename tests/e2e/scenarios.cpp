@@ -19,6 +19,8 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingHidesInTheTrayAndTakesOverEvery
     fs::copy_file(glimraExe, glimra.path(L"Glimra3 - コピー.exe"));
     const MappedDrive drive(glimra.folder);  // first: Wine names a folder's volume after the drive nearest to it
     ASSERT_TRUE(glimra.start());
+    EXPECT_EQ((Names{L"Glimra3 - コピー.exe", L"Glimra3.exe", L"dirInfo.dat", L"memo.txt"}), namesIn(glimra.folder))
+        << "the first start's empty files";
     EXPECT_EQ((std::vector<int>{IDC_CONSTANT, IDC_SAVEINI, IDC_USEBG, IDC_ALMEMO, IDC_ASMEMO}), glimra.boxes());
     EXPECT_EQ((std::vector<int>{IDC_TRIMING, IDC_ALTER, IDC_POPWINDOW}), glimra.boxes(true));
     glimra.close({question(L"終了しますか？", IDNO)});
@@ -58,8 +60,8 @@ TEST(FirstStart, ShowsTheDefaultsAsksBeforeEndingHidesInTheTrayAndTakesOverEvery
     glimra.tick({IDC_ISTASK}, false);
     glimra.close({question(L"終了しますか？", IDYES)});
     EXPECT_EQ(0u, glimra.exitCode());
-    // No memo.txt: there was none to read, and the empty memo leaves nothing to keep.
-    EXPECT_EQ((Names{L"Glimra3 - コピー.exe", L"Glimra3.exe", L"dirInfo.dat", L"glimra.ini"}), namesIn(glimra.folder));
+    EXPECT_EQ((Names{L"Glimra3 - コピー.exe", L"Glimra3.exe", L"dirInfo.dat", L"glimra.ini", L"memo.txt"}),
+              namesIn(glimra.folder));
     EXPECT_EQ(utf16le(glimra.path(L"image\\")), glimra.read(L"dirInfo.dat"));
 }
 
@@ -162,14 +164,18 @@ TEST(ShowStates, MinimizedOrMaximizedTheSettingsAreShownAndTheSessionEndStores) 
     EXPECT_TRUE(stored == glimra.read(L"glimra.ini") + glimra.read(L"memo.txt"));
 }
 
+// A settings file held through the start shows the defaults and keeps its own keys for good.
 TEST(LoadFailures, AreReportedInOrderAndTheFilesNotReadAreKept) {
-    Glimra glimra({{L"dirInfo.dat", std::string(999, 'd')}, {L"memo.txt", kMemo}});
-    ScopedFile held = hold(glimra.path(L"memo.txt"));
-    ASSERT_TRUE(glimra.start({error(L"ファイルサイズが許容限界をオーバーしています。"),
+    const std::string settings = "[HISTORY]\r\nPICNUM=500\r\n[MODE]\r\nJPEGPIC=1\r\n[SETTING]\r\nNONEDIALOG=1\r\n";
+    Glimra glimra({{L"glimra.ini", settings}, {L"dirInfo.dat", std::string(999, 'd')}, {L"memo.txt", kMemo}});
+    ScopedFile heldSettings = hold(glimra.path(L"glimra.ini")), held = hold(glimra.path(L"memo.txt"));
+    ASSERT_TRUE(glimra.start({error(L"\"glimra.ini\"の読み込みに失敗しました。"), error(L"ファイルサイズが許容限界をオーバーしています。"),
                               error(L"\"dirInfo.dat\"の読み込みに失敗しました。"), error(L"\"memo.txt\"の読み込みに失敗しました。")}));
-    held.reset();
+    heldSettings.reset(), held.reset();
+    EXPECT_EQ((std::vector<int>{IDC_CONSTANT, IDC_SAVEINI, IDC_USEBG, IDC_ALMEMO, IDC_ASMEMO}), glimra.boxes());
     EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));
-    EXPECT_EQ(std::string(999, 'd') + kMemo, glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
+    EXPECT_EQ(settings + std::string(999, 'd') + kMemo,
+              glimra.read(L"glimra.ini") + glimra.read(L"dirInfo.dat") + glimra.read(L"memo.txt"));
 }
 
 TEST(Capture, ScreenAndWindowsMinimisedOffTheEdgeOrMaximisedAreTakenAsTheScreenShowsThemAndAHungMinimisedOneIsRefused) {

@@ -62,8 +62,7 @@ bool writeKey(const StoredKey& stored, const wchar_t* path) {
 }
 
 // The file as it stands into the copy, so the profile calls keep its own order of sections and keys
-// and whatever else it holds; a file that is not there leaves the copy empty. The copy is ours,
-// made new, so writing it by name reaches nothing else.
+// and whatever else it holds; a file that is not there leaves the copy empty.
 bool copyInto(const wchar_t* path, const wchar_t* copy) {
     return retryWhileHeld(path, [&] { return CopyFileW(path, copy, FALSE) || fileNotThere(GetLastError()); });
 }

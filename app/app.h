@@ -19,6 +19,8 @@ void saveStateAndClose(HWND window);
 // The ways out: the close button's (tray, question or not), the Quit command's, and the session's
 // end, which stores without a word. Each is carried out at once or, while a capture runs, once it
 // has finished, so that what is stored includes the capture.
+// The enumerators' order is their priority: of two asked for during one capture, the later in this
+// list is carried out (requestEnding compares them), so a new one goes where it ranks.
 enum class Ending { None, Close, Quit, SessionEnd };
 void requestEnding(HWND window, Ending ending);
 void carryOutDeferredEnding();

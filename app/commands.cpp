@@ -37,7 +37,7 @@ void changeSaveFolder(HWND window) {
 // A folder path that would not fit the buffer is never used cut, and without the executable's
 // folder there is no default to go back to: the save folder stays as it was.
 void resetSaveFolder(HWND window) {
-    if (!useDefaultSaveFolder()) {
+    if (!chooseDefaultSaveFolder()) {
         return;
     }
     if (testFolder(saveFolder) != FolderState::Present) {
@@ -89,8 +89,8 @@ void createDesktopShortcut(HWND window) {
     reportShortcutCreated(window, linkPath);
 }
 
-// A chosen folder whose link path would not fit creates nothing and shows nothing more. The path
-// is shown first in a box captioned "テスト", kept on purpose as the program has always shown it.
+// A chosen folder whose link path would not fit creates nothing and shows nothing more.
+// Kept on purpose: the path is shown first in a box captioned "テスト", as it always has been.
 void createShortcutInChosenFolder(HWND window) {
     wchar_t linkPath[kPathCapacity] = {};
     browseForFolder(linkPath, kPathCapacity, window, exeFolder);
@@ -100,9 +100,7 @@ void createShortcutInChosenFolder(HWND window) {
     if (!appendText(linkPath, kPathCapacity, L"\\") || !appendText(linkPath, kPathCapacity, shortcutFileName)) {
         return;
     }
-    wchar_t caption[kStringCapacity] = {};
-    loadText(IDS_LINK_PATH_CAPTION, caption, kStringCapacity);
-    MessageBoxW(window, linkPath, caption, MB_ICONINFORMATION);
+    showMessage(window, Caption{IDS_LINK_PATH_CAPTION}, linkPath, MB_ICONINFORMATION);
     reportShortcutCreated(window, linkPath);
 }
 
@@ -160,23 +158,10 @@ void openReadme(HWND window) {
 }
 
 void showAboutBox(const wchar_t* text, HWND owner, UINT style, int iconId, int beep) {
-    wchar_t caption[kStringCapacity] = {};
-    loadText(IDS_ABOUT_CAPTION, caption, kStringCapacity);
-    MSGBOXPARAMSW record = {};
-    record.cbSize = sizeof(record);
-    record.hwndOwner = owner;
-    record.hInstance = GetModuleHandleW(nullptr);
-    record.lpszText = text;
-    record.lpszCaption = caption;
-    record.dwStyle = style | MB_USERICON;
-    record.lpszIcon = MAKEINTRESOURCEW(iconId);
-    record.dwContextHelpId = 0;
-    record.lpfnMsgBoxCallback = nullptr;
-    record.dwLanguageId = LANG_USER_DEFAULT;
     if (beep) {
         MessageBeep(0);
     }
-    MessageBoxIndirectW(&record);
+    showMessage(owner, Caption{IDS_ABOUT_CAPTION}, text, style, iconId);
 }
 
 // The title, an empty line, then the maker and the maker's web site.
@@ -232,7 +217,7 @@ LRESULT handleCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         // Kept on purpose: greyed placeholders in the menu for features still to come.
         return 0;
     default:
-        // The accelerator's Alt+S (IDM_ACCEL_ALT_S) arrives here on purpose: a shortcut reserved.
+        // Kept on purpose: the accelerator's Alt+S (IDM_ACCEL_ALT_S) arrives here, a shortcut reserved.
         return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
     }
 }

@@ -71,6 +71,7 @@ void captureChosenWindow(HWND dialog) {
     endAfterCaptureIfSet();
 }
 
+// Kept on purpose: Tab lands at the end of the memo wherever the caret stands, as it always has.
 void appendTabAtEnd(HWND edit) {
     int length = GetWindowTextLengthW(edit);
     SendMessageW(edit, EM_SETSEL, length, length);
@@ -165,7 +166,7 @@ void refreshSettingsFromPanel() {
     }
 }
 
-// The three placeholder boxes stay disabled on purpose: their features are still to come, yet
+// Kept on purpose: the three placeholder boxes stay disabled, their features still to come, yet
 // their values are shown and stored, so files of other versions keep them.
 void showSettingsInPanel() {
     EnableWindow(GetDlgItem(panel, IDC_TRIMING), FALSE);

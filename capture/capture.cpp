@@ -66,7 +66,7 @@ void ensureSaveFolder(CaptureNoticeHandler tell) {
         tell(CaptureNotice::SaveFolderMissing, saveFolder);
     }
     // Without a whole fallback path the folder stays as it was, and every file reports its failure.
-    if (!fallBackToDefaultSaveFolder() || testFolder(saveFolder) == FolderState::Present) {
+    if (!fallBackToDefaultSaveFolderUnchosen() || testFolder(saveFolder) == FolderState::Present) {
         return;
     }
     tell(CaptureNotice::DefaultFolderMissing, saveFolder);
@@ -320,8 +320,8 @@ bool leavesRoomForImageNames(const wchar_t* folder) {
     return joinImagePath(path, kPathCapacity, folder, kLongestImageName, kJpegFormat.extension);
 }
 
-// The wait takes no messages, on purpose: nothing may repaint or move while the screen is about to
-// be copied, and no command may start meanwhile.
+// Kept on purpose: the wait takes no messages, so nothing may repaint or move while the screen is
+// about to be copied, and no command may start meanwhile.
 int waitMilliseconds(DWORD bound) {
     const clock_t start = clock();
     for (;;) {

@@ -1,13 +1,23 @@
-# Layers only look down: resources/ <- common/ <- state/ <- capture/, dialogs/ <- app/. Each
-# library sees only its own folder's headers, but a relative include ("../app/app.h") would still
-# reach one above; this check reads every include of the layers and fails the build on any that
-# lands in a folder of the same or a higher floor. Included by CMakeLists.txt, it adds the check
-# to the build; run with -P, it is the check.
-set(GLIMRA_LAYER_FLOORS resources 0 common 1 state 2 capture 3 dialogs 3 app 4)
+# Layers only look down: resources/ <- common/ <- state/ <- capture/ <- app/, and
+# state/ <- ui/ <- dialogs/ <- app/. ui/ holds the message box, so state/ and capture/, which must
+# not talk to the user, cannot reach it, and capture/ and dialogs/ stay out of each other's way.
+# Each library sees only its own folder's headers, but a relative include ("../app/app.h") would
+# still reach any other; this check reads every include of the layers and fails the build on any
+# that lands in a folder its own folder may not look down to. Included by CMakeLists.txt, it adds
+# the check to the build; run with -P, it is the check.
+set(GLIMRA_LAYERS resources common state capture ui dialogs app)
+# The folders each layer may include, besides its own.
+set(GLIMRA_BELOW_resources)
+set(GLIMRA_BELOW_common resources)
+set(GLIMRA_BELOW_state common resources)
+set(GLIMRA_BELOW_capture state common resources)
+set(GLIMRA_BELOW_ui state common resources)
+set(GLIMRA_BELOW_dialogs ui state common resources)
+set(GLIMRA_BELOW_app dialogs ui capture state common resources)
 
 if(NOT CMAKE_SCRIPT_MODE_FILE)
   set(layer_sources)
-  foreach(folder resources common state capture dialogs app)
+  foreach(folder ${GLIMRA_LAYERS})
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h
          ${CMAKE_SOURCE_DIR}/${folder}/*.rc)
     list(APPEND layer_sources ${found})
@@ -22,21 +32,8 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-function(floor_of folder result)
-  list(FIND GLIMRA_LAYER_FLOORS "${folder}" at)
-  if(at EQUAL -1)
-    set(${result} "" PARENT_SCOPE)
-  else()
-    math(EXPR at "${at} + 1")
-    list(GET GLIMRA_LAYER_FLOORS ${at} floor)
-    set(${result} ${floor} PARENT_SCOPE)
-  endif()
-endfunction()
-
-set(layer_folders resources common state capture dialogs app)
 set(violations)
-foreach(folder ${layer_folders})
-  floor_of(${folder} own_floor)
+foreach(folder ${GLIMRA_LAYERS})
   file(GLOB files ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.rc)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]+[\">]")
@@ -47,7 +44,7 @@ foreach(folder ${layer_folders})
       get_filename_component(target ${name} ABSOLUTE BASE_DIR ${SOURCE_DIR}/${folder})
       if(NOT EXISTS ${target})
         set(target)
-        foreach(other ${layer_folders})
+        foreach(other ${GLIMRA_LAYERS})
           if(EXISTS ${SOURCE_DIR}/${other}/${name})
             get_filename_component(target ${SOURCE_DIR}/${other}/${name} ABSOLUTE)
           endif()
@@ -58,11 +55,12 @@ foreach(folder ${layer_folders})
       endif()
       file(RELATIVE_PATH relative ${SOURCE_DIR} ${target})
       string(REGEX REPLACE "/.*" "" target_folder "${relative}")
-      floor_of("${target_folder}" target_floor)
-      if(target_floor STREQUAL "" OR target_folder STREQUAL folder)
+      list(FIND GLIMRA_LAYERS "${target_folder}" layer)
+      if(layer EQUAL -1 OR target_folder STREQUAL folder)
         continue()
       endif()
-      if(NOT target_floor LESS own_floor)
+      list(FIND GLIMRA_BELOW_${folder} "${target_folder}" below)
+      if(below EQUAL -1)
         file(RELATIVE_PATH from ${SOURCE_DIR} ${file})
         list(APPEND violations "${from} includes ${relative}")
       endif()

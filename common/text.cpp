@@ -17,13 +17,7 @@ bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text) {
     return SUCCEEDED(StringCchCatExW(buffer, capacity, text, nullptr, nullptr, STRSAFE_NULL_ON_FAILURE));
 }
 
-bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    bool whole = formatTextList(buffer, capacity, format, args);
-    va_end(args);
-    return whole;
-}
+namespace {
 
 bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args) {
     if (capacity == 0) {
@@ -31,4 +25,14 @@ bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_
     }
     wmemset(buffer, L'\0', capacity);
     return SUCCEEDED(StringCchVPrintfW(buffer, capacity, format, args));
+}
+
+}  // namespace
+
+bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool whole = formatTextList(buffer, capacity, format, args);
+    va_end(args);
+    return whole;
 }

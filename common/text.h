@@ -2,7 +2,6 @@
 #ifndef GLIMRA_TEXT_H
 #define GLIMRA_TEXT_H
 
-#include <cstdarg>
 #include <cstddef>
 
 // Bounded copy and append: true when the whole text fitted; on false the buffer holds an empty
@@ -12,6 +11,5 @@ bool appendText(wchar_t* buffer, size_t capacity, const wchar_t* text);
 
 // Bounded printf into a cleared buffer; formats use %ls, %d and %X only. False when the text was cut.
 bool formatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...);
-bool formatTextList(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args);
 
 #endif

@@ -53,9 +53,11 @@
 #define IDS_NOTHING_TO_PICK 231
 #define IDS_LIST_REFRESHED 232
 #define IDS_CHOOSE_FOLDER 233
+// Kept on purpose: the caption "テスト" of the box that shows a new shortcut's path.
 #define IDS_LINK_PATH_CAPTION 234
 
 // Panel (dialog 101)
+// Kept on purpose: there is no 1005, and ALMEMO's box (1025) stands above ASMEMO's (1024).
 #define IDC_GROUP_MODE 1001
 #define IDC_GROUP_OTHER 1002
 #define IDC_TRIMING 1003
@@ -85,13 +87,16 @@
 
 // Window picker (109)
 #define IDC_WINDOW_LIST 1027
+// Kept on purpose: 3 is also IDABORT; the picker has no Abort button, so nothing reads it as one.
 #define IDC_REFRESH 3
 
-// Menu and accelerator commands; Alt+S is kept for a command to come and answered by none
+// Menu and accelerator commands
+// Kept on purpose: Alt+S is reserved for a command to come and answered by none.
 #define IDM_ACCEL_ALT_S 40001
 #define IDM_QUIT 40004
 #define IDM_CHANGE_FOLDER 40022
 #define IDM_RESET_FOLDER 40023
+// Kept on purpose: 40024, 40027, 40030 and 40033 are greyed placeholders that do nothing.
 #define IDM_NEW_FOLDER 40024
 #define IDM_SET_SEQUENCE 40025
 #define IDM_RESET_SEQUENCE 40026

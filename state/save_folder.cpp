@@ -55,7 +55,7 @@ FileRead loadSaveFolder() {
     memcpy(stored, bytes + mark, size - mark);
     if (stored[0] != L'\0') {
         copyText(saveFolder, kPathCapacity, stored);
-    } else if (!useDefaultSaveFolder()) {
+    } else if (!chooseDefaultSaveFolder()) {
         saveFolder[0] = L'\0';
     }
     storedFolderUnread = false;
@@ -77,7 +77,7 @@ void chooseSaveFolder(const wchar_t* folder) {
 
 // Without the executable's folder there is no default: a bare "image" folder would be looked
 // for in whatever the current folder is.
-bool fallBackToDefaultSaveFolder() {
+bool fallBackToDefaultSaveFolderUnchosen() {
     wchar_t folder[kPathCapacity] = {};
     if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
         !appendText(folder, kPathCapacity, kDefaultFolderName)) {
@@ -87,8 +87,8 @@ bool fallBackToDefaultSaveFolder() {
     return true;
 }
 
-bool useDefaultSaveFolder() {
-    if (!fallBackToDefaultSaveFolder()) {
+bool chooseDefaultSaveFolder() {
+    if (!fallBackToDefaultSaveFolderUnchosen()) {
         return false;
     }
     folderChosenThisRun = true;

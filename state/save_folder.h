@@ -19,9 +19,9 @@ int storeSaveFolder();
 void chooseSaveFolder(const wchar_t* folder);
 // saveFolder becomes "image\" beside the executable, chosen by the user; false, with saveFolder
 // as it was, when the executable's folder is unknown or the path does not fit.
-bool useDefaultSaveFolder();
+bool chooseDefaultSaveFolder();
 // The same without counting as chosen: the capture's way out of a missing folder.
-bool fallBackToDefaultSaveFolder();
+bool fallBackToDefaultSaveFolderUnchosen();
 
 // Whether a path names a folder, by the file system's own test: the shell's path tests stop at
 // MAX_PATH characters on Windows. A path that long whose test fails may be one the system takes no

@@ -23,7 +23,7 @@ struct SettingsRecord {
     int ISTASK;
     int ALMEMO;
     int ASMEMO;
-    int QUALITY;
+    int QUALITY;  // Kept on purpose: stored and loaded, yet no encoder reads it until its menu item comes.
     int sequenceCounter;  // the number of the last numbered capture
 };
 extern SettingsRecord Settings;

@@ -62,8 +62,8 @@ TEST_F(StateFiles, SaveFolderFileLoadsUpToItsLimitAndIsStoredAsUtf16OrKeptWhenNo
                   {"", read, image, [] { chooseSaveFolder(L"D:\\写真\\"); }, "D\0:\0\\\0\x99\x51\x1f\x77\\\0"s},
                   {std::nullopt, FileRead::Unopened, L"", setLater, "D\0:\0\\\0\x99\x51\x1f\x77\\\0"s},
                   {std::nullopt, FileRead::Unopened, L"", [] { chooseSaveFolder(L"D:\\x"); }, x},
-                  {std::nullopt, FileRead::Unopened, L"", [] { fallBackToDefaultSaveFolder(); }, x},
-                  {std::nullopt, FileRead::Unopened, L"", [] { useDefaultSaveFolder(); }, utf16le(image)},
+                  {std::nullopt, FileRead::Unopened, L"", [] { fallBackToDefaultSaveFolderUnchosen(); }, x},
+                  {std::nullopt, FileRead::Unopened, L"", [] { chooseDefaultSaveFolder(); }, utf16le(image)},
                   {"", read, image, [] { chooseSaveFolder(L""); }, ""}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);

@@ -40,11 +40,11 @@ Gdiplus::GpBitmap* imageOfBitmap(HBITMAP bitmap) {
         // The top row is the last in memory: GDI+ starts there and steps backwards.
         const INT stride = section.dsBm.bmWidthBytes;
         BYTE* top = static_cast<BYTE*>(section.dsBm.bmBits) + static_cast<size_t>(stride) * (section.dsBm.bmHeight - 1);
-        gdiplus()->CreateBitmapFromScan0(section.dsBm.bmWidth, section.dsBm.bmHeight, -stride,
+        gdiplus()->GdipCreateBitmapFromScan0(section.dsBm.bmWidth, section.dsBm.bmHeight, -stride,
                                                        PixelFormat24bppRGB, top, &image);
         return image;
     }
-    gdiplus()->CreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), &image);
+    gdiplus()->GdipCreateBitmapFromHBITMAP(bitmap, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), &image);
     return image;
 }
 
@@ -156,14 +156,15 @@ bool encodeToFile(HANDLE file, Gdiplus::GpImage* image, const CLSID& encoder) {
     }
     ComPtr<IStream> owner;
     *owner.put() = stream;
-    return gdiplus()->SaveImageToStream(image, owner.get(), &encoder, nullptr) == Gdiplus::Ok && !stream->writeFailed();
+    return gdiplus()->GdipSaveImageToStream(image, owner.get(), &encoder, nullptr) == Gdiplus::Ok &&
+           !stream->writeFailed();
 }
 
 // The index of the first encoder of this MIME type, its class id copied out; -1 when there is none.
 int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
     UINT count = 0;
     UINT size = 0;
-    gdiplus()->GetImageEncodersSize(&count, &size);
+    gdiplus()->GdipGetImageEncodersSize(&count, &size);
     if (size == 0 || count == 0 || count > size / sizeof(Gdiplus::ImageCodecInfo)) {
         return -1;
     }
@@ -172,7 +173,7 @@ int findEncoderClsid(const wchar_t* mimeType, CLSID* classId) {
         return -1;
     }
     auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.get());
-    if (gdiplus()->GetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
+    if (gdiplus()->GdipGetImageEncoders(count, size, encoders) != Gdiplus::Ok) {
         return -1;
     }
     for (UINT index = 0; index < count; ++index) {

@@ -8,18 +8,79 @@
 
 namespace {
 
+// The calls of the DLLs every process has, and of dwmapi, one line each under the DLL that holds
+// it: its export and its type. Where one is missing, the function below that makes it does what
+// the program did before the call existed.
+#define KERNEL32_CALLS(V) V(SetDefaultDllDirectories, BOOL(WINAPI*)(DWORD))
+#define USER32_CALLS(V)                                                                    \
+    V(SetThreadDpiAwarenessContext, DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)) \
+    V(ChangeWindowMessageFilterEx, BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT))
+#define DWMAPI_CALLS(V) V(DwmGetWindowAttribute, HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD))
+
+struct Kernel32Calls {
+    KERNEL32_CALLS(GLIMRA_CALL_FIELD)
+};
+struct User32Calls {
+    USER32_CALLS(GLIMRA_CALL_FIELD)
+};
+struct DwmapiCalls {
+    DWMAPI_CALLS(GLIMRA_CALL_FIELD)
+};
+
 template <typename Call>
 bool findCall(HMODULE module, const char* name, Call* call) {
     *call = module ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
     return *call != nullptr;
 }
 
-// user32 and kernel32 are linked, so they stay loaded for as long as the process runs.
-template <typename Call>
-Call findLinkedCall(const wchar_t* library, const char* name) {
-    Call call = nullptr;
-    findCall(GetModuleHandleW(library), name, &call);
-    return call;
+// Every call of a table looked up in its module; true when all were there.
+#define FIND_CALL(name, type) found = findCall(module, #name, &calls->name) && found;
+bool findCalls(HMODULE module, Kernel32Calls* calls) {
+    bool found = true;
+    KERNEL32_CALLS(FIND_CALL)
+    return found;
+}
+bool findCalls(HMODULE module, User32Calls* calls) {
+    bool found = true;
+    USER32_CALLS(FIND_CALL)
+    return found;
+}
+bool findCalls(HMODULE module, DwmapiCalls* calls) {
+    bool found = true;
+    DWMAPI_CALLS(FIND_CALL)
+    return found;
+}
+bool findCalls(HMODULE module, GdiplusCalls* calls) {
+    bool found = true;
+    GLIMRA_GDIPLUS_CALLS(FIND_CALL)
+    return found;
+}
+#undef FIND_CALL
+
+template <typename Calls>
+Calls callsIn(HMODULE module) {
+    Calls calls = {};
+    findCalls(module, &calls);
+    return calls;
+}
+
+// Each table is filled once, at its first use. user32 and kernel32 are linked, so they stay loaded
+// for as long as the process runs.
+const Kernel32Calls& kernel32() {
+    static const Kernel32Calls calls = callsIn<Kernel32Calls>(GetModuleHandleW(L"kernel32.dll"));
+    return calls;
+}
+
+const User32Calls& user32() {
+    static const User32Calls calls = callsIn<User32Calls>(GetModuleHandleW(L"user32.dll"));
+    return calls;
+}
+
+// Loaded only when first asked, and kept: the picker asks for every window it walks.
+const DwmapiCalls& dwmapi() {
+    static const ScopedModule library(loadSystemLibrary(L"dwmapi.dll"));
+    static const DwmapiCalls calls = callsIn<DwmapiCalls>(library.get());
+    return calls;
 }
 
 GdiplusCalls gdiplusTable;
@@ -28,29 +89,12 @@ bool gdiplusFound;
 // Kept loaded once found: images and encoders live in it until the program ends. The imaging
 // component some GDI+ builds encode with (Wine's) is loaded from the system folder first: a DLL
 // asked for by name is the one of that name already loaded, never one found beside the program.
+// Without every call there is no GDI+ at all: gdiplus() stays null.
 bool findGdiplusCalls() {
     static const ScopedModule codecs(loadSystemLibrary(L"windowscodecs.dll"));
     static const ScopedModule library(loadSystemLibrary(kGdiplusLibrary));
-    static const bool found =
-        findCall(library.get(), "GdiplusStartup", &gdiplusTable.Startup) &&
-        findCall(library.get(), "GdiplusShutdown", &gdiplusTable.Shutdown) &&
-        findCall(library.get(), "GdipGetImageEncodersSize", &gdiplusTable.GetImageEncodersSize) &&
-        findCall(library.get(), "GdipGetImageEncoders", &gdiplusTable.GetImageEncoders) &&
-        findCall(library.get(), "GdipCreateBitmapFromScan0", &gdiplusTable.CreateBitmapFromScan0) &&
-        findCall(library.get(), "GdipCreateBitmapFromHBITMAP", &gdiplusTable.CreateBitmapFromHBITMAP) &&
-        findCall(library.get(), "GdipSaveImageToStream", &gdiplusTable.SaveImageToStream) &&
-        findCall(library.get(), "GdipDisposeImage", &gdiplusTable.DisposeImage);
+    static const bool found = findCalls(library.get(), &gdiplusTable);
     return found;
-}
-
-using GetWindowAttributeCall = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-
-// Kept once loaded: the picker asks for every window it walks.
-GetWindowAttributeCall findGetWindowAttribute() {
-    static const ScopedModule dwm(loadSystemLibrary(L"dwmapi.dll"));
-    GetWindowAttributeCall call = nullptr;
-    findCall(dwm.get(), "DwmGetWindowAttribute", &call);
-    return call;
 }
 
 }  // namespace
@@ -58,8 +102,7 @@ GetWindowAttributeCall findGetWindowAttribute() {
 // SetDefaultDllDirectories came with KB2533623 on Windows 7; without it, SetDllDirectoryW("") at
 // least takes the current folder out.
 void restrictDllSearchToSystemFolder() {
-    using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = findLinkedCall<SetDefaultDllDirectoriesCall>(L"kernel32.dll", "SetDefaultDllDirectories");
+    const auto setDefault = kernel32().SetDefaultDllDirectories;
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         return;
     }
@@ -90,7 +133,7 @@ ScopedGdiplus::ScopedGdiplus() {
         return;
     }
     Gdiplus::GdiplusStartupInput input;
-    if (gdiplusTable.Startup(&token_, &input, nullptr) != Gdiplus::Ok) {
+    if (gdiplusTable.GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok) {
         token_ = 0;
     }
     gdiplusFound = token_ != 0;
@@ -99,17 +142,17 @@ ScopedGdiplus::ScopedGdiplus() {
 ScopedGdiplus::~ScopedGdiplus() {
     if (token_) {
         gdiplusFound = false;
-        gdiplusTable.Shutdown(token_);
+        gdiplusTable.GdiplusShutdown(token_);
     }
 }
 
 bool queryWindowAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
-    const GetWindowAttributeCall getAttribute = findGetWindowAttribute();
+    const auto getAttribute = dwmapi().DwmGetWindowAttribute;
     return getAttribute && SUCCEEDED(getAttribute(window, attribute, value, size));
 }
 
 SetThreadDpiContextCall findSetThreadDpiContext() {
-    return findLinkedCall<SetThreadDpiContextCall>(L"user32.dll", "SetThreadDpiAwarenessContext");
+    return user32().SetThreadDpiAwarenessContext;
 }
 
 // The call answers the context the thread had before, or null when it refused the new one.
@@ -124,7 +167,6 @@ ScopedPhysicalPixels::~ScopedPhysicalPixels() {
 }
 
 bool allowMessageFromOtherLevels(HWND window, UINT message) {
-    using MessageFilterCall = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-    const auto filter = findLinkedCall<MessageFilterCall>(L"user32.dll", "ChangeWindowMessageFilterEx");
+    const auto filter = user32().ChangeWindowMessageFilterEx;
     return filter && filter(window, message, MSGFLT_ALLOW, nullptr);
 }

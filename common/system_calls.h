@@ -20,17 +20,25 @@ HMODULE loadSystemLibrary(const wchar_t* name);
 
 constexpr wchar_t kGdiplusLibrary[] = L"gdiplus.dll";
 
+// A table of calls found by name: one field per line of a list, named as the call's export. The
+// alias lets a list spell a pointer type as it is written, "BOOL(WINAPI*)(DWORD)".
+template <typename Call>
+using CallPointer = Call;
+#define GLIMRA_CALL_FIELD(name, type) CallPointer<type> name;
+
 // The GDI+ calls the program makes, found in gdiplus.dll from the system folder. GDI+ is not in
 // the import table: the loader would look for it beside the executable before anything here runs.
+#define GLIMRA_GDIPLUS_CALLS(V)                                                                 \
+    V(GdiplusStartup, decltype(&Gdiplus::GdiplusStartup))                                     \
+    V(GdiplusShutdown, decltype(&Gdiplus::GdiplusShutdown))                                   \
+    V(GdipGetImageEncodersSize, decltype(&Gdiplus::DllExports::GdipGetImageEncodersSize))     \
+    V(GdipGetImageEncoders, decltype(&Gdiplus::DllExports::GdipGetImageEncoders))             \
+    V(GdipCreateBitmapFromScan0, decltype(&Gdiplus::DllExports::GdipCreateBitmapFromScan0))   \
+    V(GdipCreateBitmapFromHBITMAP, decltype(&Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)) \
+    V(GdipSaveImageToStream, decltype(&Gdiplus::DllExports::GdipSaveImageToStream))           \
+    V(GdipDisposeImage, decltype(&Gdiplus::DllExports::GdipDisposeImage))
 struct GdiplusCalls {
-    decltype(&Gdiplus::GdiplusStartup) Startup;
-    decltype(&Gdiplus::GdiplusShutdown) Shutdown;
-    decltype(&Gdiplus::DllExports::GdipGetImageEncodersSize) GetImageEncodersSize;
-    decltype(&Gdiplus::DllExports::GdipGetImageEncoders) GetImageEncoders;
-    decltype(&Gdiplus::DllExports::GdipCreateBitmapFromScan0) CreateBitmapFromScan0;
-    decltype(&Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP) CreateBitmapFromHBITMAP;
-    decltype(&Gdiplus::DllExports::GdipSaveImageToStream) SaveImageToStream;
-    decltype(&Gdiplus::DllExports::GdipDisposeImage) DisposeImage;
+    GLIMRA_GDIPLUS_CALLS(GLIMRA_CALL_FIELD)
 };
 // Null until ScopedGdiplus has started GDI+, and where it could not.
 const GdiplusCalls* gdiplus();
@@ -51,7 +59,7 @@ private:
 // A GDI+ image or bitmap, disposed of once.
 struct GdiplusImageTraits {
     static Gdiplus::GpImage* none() { return nullptr; }
-    static void free(Gdiplus::GpImage* image) { gdiplus()->DisposeImage(image); }
+    static void free(Gdiplus::GpImage* image) { gdiplus()->GdipDisposeImage(image); }
 };
 using ScopedGdiplusImage = Scoped<Gdiplus::GpImage*, GdiplusImageTraits>;
 

@@ -10,6 +10,7 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "sequence_dialog.h"
+#include "sequence_number.h"
 #include "settings.h"
 #include "shell_services.h"
 #include "text.h"
@@ -55,7 +56,7 @@ void setSequenceNumber(HWND window) {
 }
 
 void resetSequenceNumber(HWND window) {
-    Settings.sequenceCounter = 0;
+    resetSequenceCounter();
     showMessage(window, IDS_SEQUENCE_RESET, MB_ICONINFORMATION);
 }
 

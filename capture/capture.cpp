@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <ctime>
 #include <cwchar>
 
@@ -15,6 +14,7 @@
 #include "save_folder.h"
 #include "scoped.h"
 #include "screen_area.h"
+#include "sequence_number.h"
 #include "settings.h"
 #include "system_calls.h"
 #include "text.h"
@@ -72,12 +72,6 @@ void ensureSaveFolder(CaptureNoticeHandler tell) {
     tell(CaptureNotice::DefaultFolderMissing, saveFolder);
     // A folder that could not be made is told, not reported as in place; each file then fails.
     tell(createSaveFolder() ? CaptureNotice::DefaultFolderMade : CaptureNotice::FolderNotMade, saveFolder);
-}
-
-// After the largest number numbering starts again at 1, passing over the files there: no image
-// name ever carries a negative number.
-int nextSequenceNumber(int number) {
-    return number >= 0 && number < INT_MAX ? number + 1 : 1;
 }
 
 // The path of an image file: the folder and the name joined by one backslash, whether or not the
@@ -184,8 +178,7 @@ void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bi
     wchar_t name[kPathCapacity];
     if (Settings.CONSTANT) {
         do {
-            Settings.sequenceCounter = nextSequenceNumber(Settings.sequenceCounter);
-            buildImageName(name, Settings.NONEIMG != 0, true, Settings.sequenceCounter);
+            buildImageName(name, Settings.NONEIMG != 0, true, advanceSequenceCounter());
         } while (anyImageExists(name, formats, count) ||
                  (pixels && !makeImageFiles(name, true, formats, count, files)));
     } else {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "ids.h"
+#include "sequence_number.h"
 #include "settings.h"
 
 namespace {
@@ -49,7 +50,7 @@ bool fieldEmpty(HWND dialog) { return GetWindowTextLengthW(GetDlgItem(dialog, ID
 void storeCounter(HWND dialog) {
     if (fieldEdited(dialog) && !fieldEmpty(dialog)) {
         LRESULT reply = SendDlgItemMessageW(dialog, IDC_SEQUENCE_UPDOWN, UDM_GETPOS, 0, 0);
-        Settings.sequenceCounter = LOWORD(reply);
+        setSequenceCounter(LOWORD(reply));
     }
     EndDialog(dialog, 1);
 }

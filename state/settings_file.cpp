@@ -9,6 +9,7 @@
 #include "new_file.h"
 #include "process_state.h"
 #include "scoped.h"
+#include "sequence_number.h"
 #include "text.h"
 
 SettingsRecord Settings;
@@ -115,8 +116,8 @@ FileRead loadSettings() {
                 ? static_cast<int>(GetPrivateProfileIntW(stored.section, stored.key, stored.defaultValue, path))
                 : stored.defaultValue;
     }
-    // No image name carries a negative number: a counter stored below 0 starts again from 0.
-    Settings.sequenceCounter = Settings.PICNUM < 0 ? 0 : Settings.PICNUM;
+    // A counter stored below 0 starts again from 0.
+    setSequenceCounter(Settings.PICNUM);
     return settingsFileUnread ? FileRead::Unopened : FileRead::Read;
 }
 

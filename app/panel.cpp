@@ -23,16 +23,11 @@ struct CheckBoxSetting {
     int controlId;
     int SettingsRecord::*field;
 };
-const CheckBoxSetting kCheckBoxSettings[] = {
-    {IDC_TRIMING, &SettingsRecord::TRIMING},       {IDC_ALTER, &SettingsRecord::ALTER},
-    {IDC_NONESCS, &SettingsRecord::NONESCS},       {IDC_JPEGPIC, &SettingsRecord::JPEGPIC},
-    {IDC_PNGPIC, &SettingsRecord::PNGPIC},         {IDC_CONSTANT, &SettingsRecord::CONSTANT},
-    {IDC_SAVEINI, &SettingsRecord::SAVEINI},       {IDC_POPWINDOW, &SettingsRecord::POPWINDOW},
-    {IDC_NONEDIALOG, &SettingsRecord::NONEDIALOG}, {IDC_NONEIMG, &SettingsRecord::NONEIMG},
-    {IDC_AUTOEND, &SettingsRecord::AUTOEND},       {IDC_USEBG, &SettingsRecord::USEBG},
-    {IDC_ISTASK, &SettingsRecord::ISTASK},         {IDC_ALMEMO, &SettingsRecord::ALMEMO},
-    {IDC_ASMEMO, &SettingsRecord::ASMEMO},
-};
+#define NO_CHECK_BOX(field, section, defaultValue)
+#define CHECK_BOX(field, section, defaultValue, box) {box, &SettingsRecord::field},
+const CheckBoxSetting kCheckBoxSettings[] = {GLIMRA_SETTINGS(NO_CHECK_BOX, CHECK_BOX)};
+#undef NO_CHECK_BOX
+#undef CHECK_BOX
 
 // The memo edit's own procedure, held only while memoEditProc stands in for it (memo focused).
 WNDPROC previousMemoEditProc;

@@ -4,27 +4,37 @@
 
 #include "process_state.h"
 
+// Every stored setting once, in key order, the order of the record's fields and of glimra.ini:
+// KEY(field, section, default) for a setting no control sets, BOXED(field, section, default, box)
+// for one bound to a check box of the panel. A key is named as its field. The boxes are named by
+// their ids in ids.h, which only the panel's use of the list reads.
+// Kept on purpose: QUALITY is stored and loaded, yet no encoder reads it until its menu item comes.
+#define GLIMRA_SETTINGS(KEY, BOXED)                   \
+    KEY(PICNUM, L"HISTORY", 0)                         \
+    BOXED(TRIMING, L"MODE", 0, IDC_TRIMING)            \
+    BOXED(ALTER, L"MODE", 0, IDC_ALTER)                \
+    BOXED(NONESCS, L"MODE", 0, IDC_NONESCS)            \
+    BOXED(JPEGPIC, L"MODE", 0, IDC_JPEGPIC)            \
+    BOXED(PNGPIC, L"MODE", 0, IDC_PNGPIC)              \
+    BOXED(CONSTANT, L"MODE", 1, IDC_CONSTANT)          \
+    BOXED(SAVEINI, L"SETTING", 1, IDC_SAVEINI)         \
+    BOXED(POPWINDOW, L"SETTING", 0, IDC_POPWINDOW)     \
+    BOXED(NONEDIALOG, L"SETTING", 0, IDC_NONEDIALOG)   \
+    BOXED(NONEIMG, L"SETTING", 0, IDC_NONEIMG)         \
+    BOXED(AUTOEND, L"SETTING", 0, IDC_AUTOEND)         \
+    BOXED(USEBG, L"SETTING", 1, IDC_USEBG)             \
+    BOXED(ISTASK, L"SETTING", 0, IDC_ISTASK)           \
+    BOXED(ALMEMO, L"SETTING", 1, IDC_ALMEMO)           \
+    BOXED(ASMEMO, L"SETTING", 1, IDC_ASMEMO)           \
+    KEY(QUALITY, L"IMG", 95)
+
+#define GLIMRA_SETTINGS_FIELD(field, ...) int field;
+
 // One signed 32-bit field per settings key, in key order, plus the running sequence number.
 // A flag is on when its field is nonzero.
 struct SettingsRecord {
-    int PICNUM;
-    int TRIMING;
-    int ALTER;
-    int NONESCS;
-    int JPEGPIC;
-    int PNGPIC;
-    int CONSTANT;
-    int SAVEINI;
-    int POPWINDOW;
-    int NONEDIALOG;
-    int NONEIMG;
-    int AUTOEND;
-    int USEBG;
-    int ISTASK;
-    int ALMEMO;
-    int ASMEMO;
-    int QUALITY;  // Kept on purpose: stored and loaded, yet no encoder reads it until its menu item comes.
-    int sequenceCounter;  // the number of the last numbered capture
+    GLIMRA_SETTINGS(GLIMRA_SETTINGS_FIELD, GLIMRA_SETTINGS_FIELD)
+    int sequenceCounter;  // the number of the last numbered capture, changed only by sequence_number.h
 };
 extern SettingsRecord Settings;
 

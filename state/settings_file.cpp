@@ -32,27 +32,14 @@ struct StoredKey {
     int defaultValue;
 };
 
+#define STORED_KEY(field, section, defaultValue) {section, L"" #field, &SettingsRecord::field, defaultValue},
+#define STORED_BOXED_KEY(field, section, defaultValue, box) STORED_KEY(field, section, defaultValue)
+
 // Every key in the order it is read and written, so that a file created by the first save lists
 // its sections and keys in this order.
-const StoredKey kStoredKeys[] = {
-    {L"HISTORY", L"PICNUM", &SettingsRecord::PICNUM, 0},
-    {L"MODE", L"TRIMING", &SettingsRecord::TRIMING, 0},
-    {L"MODE", L"ALTER", &SettingsRecord::ALTER, 0},
-    {L"MODE", L"NONESCS", &SettingsRecord::NONESCS, 0},
-    {L"MODE", L"JPEGPIC", &SettingsRecord::JPEGPIC, 0},
-    {L"MODE", L"PNGPIC", &SettingsRecord::PNGPIC, 0},
-    {L"MODE", L"CONSTANT", &SettingsRecord::CONSTANT, 1},
-    {L"SETTING", L"SAVEINI", &SettingsRecord::SAVEINI, 1},
-    {L"SETTING", L"POPWINDOW", &SettingsRecord::POPWINDOW, 0},
-    {L"SETTING", L"NONEDIALOG", &SettingsRecord::NONEDIALOG, 0},
-    {L"SETTING", L"NONEIMG", &SettingsRecord::NONEIMG, 0},
-    {L"SETTING", L"AUTOEND", &SettingsRecord::AUTOEND, 0},
-    {L"SETTING", L"USEBG", &SettingsRecord::USEBG, 1},
-    {L"SETTING", L"ISTASK", &SettingsRecord::ISTASK, 0},
-    {L"SETTING", L"ALMEMO", &SettingsRecord::ALMEMO, 1},
-    {L"SETTING", L"ASMEMO", &SettingsRecord::ASMEMO, 1},
-    {L"IMG", L"QUALITY", &SettingsRecord::QUALITY, 95},
-};
+const StoredKey kStoredKeys[] = {GLIMRA_SETTINGS(STORED_KEY, STORED_BOXED_KEY)};
+#undef STORED_KEY
+#undef STORED_BOXED_KEY
 
 // The profile calls give the defaults for a file they cannot open, as for a missing one: a file
 // another program holds for a moment is waited for first, so its values are not taken for absent.

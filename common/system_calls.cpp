@@ -9,8 +9,8 @@
 namespace {
 
 // The calls of the DLLs every process has, and of dwmapi, one line each under the DLL that holds
-// it: its export and its type. Where one is missing, the function below that makes it does what
-// the program did before the call existed.
+// it: its export and its type. Where one is missing, the one function below that calls it does
+// what the program does on a Windows without it.
 #define KERNEL32_CALLS(V) V(SetDefaultDllDirectories, BOOL(WINAPI*)(DWORD))
 #define USER32_CALLS(V)                                                                    \
     V(SetThreadDpiAwarenessContext, DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)) \

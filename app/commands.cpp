@@ -12,6 +12,7 @@
 #include "sequence_dialog.h"
 #include "settings.h"
 #include "shell_services.h"
+#include "state_files.h"
 #include "text.h"
 #include "ui.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "process_state.h"
+#include "state_files.h"
 #include "text.h"
 
 wchar_t saveFolder[kPathCapacity];

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "process_state.h"
+#include "state_files.h"
 #include "sizes.h"
 
 extern wchar_t saveFolder[kPathCapacity];

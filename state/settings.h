@@ -2,7 +2,7 @@
 #ifndef GLIMRA_SETTINGS_H
 #define GLIMRA_SETTINGS_H
 
-#include "process_state.h"
+#include "state_files.h"
 
 // One signed 32-bit field per settings key, in key order, plus the running sequence number.
 // A flag is on when its field is nonzero.

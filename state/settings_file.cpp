@@ -7,7 +7,7 @@
 
 #include "held_files.h"
 #include "new_file.h"
-#include "process_state.h"
+#include "state_files.h"
 #include "scoped.h"
 #include "text.h"
 

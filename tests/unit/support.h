@@ -17,6 +17,7 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "settings.h"
+#include "state_files.h"
 #include "system_calls.h"
 #include "text.h"
 

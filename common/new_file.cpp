@@ -161,3 +161,50 @@ void removeLeftoverReplacementsOf(const wchar_t* path) {
         }
     }
 }
+
+namespace {
+
+// The path the file system gives for an open file or folder: "\\?\" and its full path.
+bool finalPathOf(HANDLE handle, wchar_t* path, DWORD capacity) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, path, capacity, FILE_NAME_NORMALIZED);
+    return length > 0 && length < capacity;
+}
+
+// Opened through a link, a file's final path is its target's: Windows' own links show as reparse
+// points, Wine's unix links only by that path. The folder's own final path stands for the folder,
+// since it may itself be reached through a link.
+bool isFileAtItsOwnName(HANDLE file, const wchar_t* path) {
+    const wchar_t* name = wcsrchr(path, L'\\');
+    wchar_t folder[kNewFilePathCapacity] = {};
+    if (!name || !copyText(folder, kNewFilePathCapacity, path)) {
+        return false;
+    }
+    folder[name - path] = L'\0';
+    const ScopedFile folderHandle(CreateFileW(folder, FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    wchar_t expected[kNewFilePathCapacity] = {};
+    wchar_t actual[kNewFilePathCapacity] = {};
+    return folderHandle && finalPathOf(folderHandle.get(), expected, kNewFilePathCapacity) &&
+           appendText(expected, kNewFilePathCapacity, name) &&
+           finalPathOf(file, actual, kNewFilePathCapacity) &&
+           CompareStringOrdinal(expected, -1, actual, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+// Opened without sharing, the file cannot change under the checks, and one another program is
+// writing cannot be opened at all. It goes through its own handle, so only what was checked goes.
+bool deleteUnlessLink(const wchar_t* path) {
+    const ScopedFile file(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!file || !GetFileInformationByHandle(file.get(), &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !isFileAtItsOwnName(file.get(), path)) {
+        return false;
+    }
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+}

@@ -57,4 +57,9 @@ private:
 // name are left alone.
 void removeLeftoverReplacementsOf(const wchar_t* path);
 
+// Deletes the regular file at path, never a folder, a link or what a link points to: under Wine a
+// unix link reads as the file it names in every attribute, and deleting it by name removes its
+// target. False, with nothing deleted, also while another program holds the file open.
+bool deleteUnlessLink(const wchar_t* path);
+
 #endif

@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "ids.h"
 #include "scoped.h"
 #include "sizes.h"
@@ -22,10 +24,13 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
 
 }  // namespace
 
+PIDLIST_ABSOLUTE(WINAPI* showFolderDialog)(LPBROWSEINFOW record) = SHBrowseForFolderW;
+
 // The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
 // receives a whole path, and stays as it was after Cancel. The path is asked for with the caller's
-// room, since SHGetPathFromIDListW stops at MAX_PATH and a longer folder would act as Cancel.
-void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
+// room: a confirmed folder is always one of the file system, so a path that cannot be had is one
+// too long for it, which SHGetPathFromIDListW would cut at MAX_PATH.
+FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
     ComPtr<IMalloc> allocator;
     SHGetMalloc(allocator.put());
 
@@ -41,12 +46,15 @@ void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* i
     record.lpfn = browseCallbackProc;
     record.lParam = reinterpret_cast<LPARAM>(initialFolder);
 
-    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(&record));
+    ScopedItemList chosen(allocator.get(), showFolderDialog(&record));
     if (!chosen) {
-        return;
+        return FolderChoice::Cancelled;
     }
     wchar_t path[kPathCapacity] = {};
-    if (SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT)) {
-        copyText(result, capacity, path);
+    if (!SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT) || capacity <= 0 ||
+        wcsnlen(path, kPathCapacity) >= static_cast<size_t>(capacity)) {
+        return FolderChoice::TooLong;
     }
+    copyText(result, static_cast<size_t>(capacity), path);
+    return FolderChoice::Chosen;
 }

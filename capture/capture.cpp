@@ -337,6 +337,7 @@ void captureAfterWait(HWND window, const wchar_t* modeTag, CaptureNoticeHandler 
     if (Settings.NONESCS) {
         return;
     }
+    removeImageTemporariesIn(saveFolder);
     writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()), tell);
 }
 

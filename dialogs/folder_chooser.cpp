@@ -24,16 +24,28 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
 
 }  // namespace
 
-PIDLIST_ABSOLUTE(WINAPI* showFolderDialog)(LPBROWSEINFOW record) = SHBrowseForFolderW;
+namespace {
 
-// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
-// receives a whole path, and stays as it was after Cancel. The path is asked for with the caller's
-// room: a confirmed folder is always one of the file system, so a path that cannot be had is one
-// too long for it, which SHGetPathFromIDListW would cut at MAX_PATH.
-FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
+// A confirmed folder is always one of the file system, so a path that cannot be had is one too long
+// for the room it is asked for with, which SHGetPathFromIDListW would cut at MAX_PATH.
+FolderChoice askShell(BROWSEINFOW* record, wchar_t* path) {
     ComPtr<IMalloc> allocator;
     SHGetMalloc(allocator.put());
+    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(record));
+    if (!chosen) {
+        return FolderChoice::Cancelled;
+    }
+    return SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT) ? FolderChoice::Chosen
+                                                                                    : FolderChoice::TooLong;
+}
 
+}  // namespace
+
+FolderChoice (*askShellForFolder)(BROWSEINFOW* record, wchar_t* path) = askShell;
+
+// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
+// receives a whole path, and stays as it was after Cancel.
+FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
     wchar_t displayName[MAX_PATH] = {};
     wchar_t instruction[kStringCapacity] = {};
     loadText(IDS_CHOOSE_FOLDER, instruction, kStringCapacity);
@@ -46,13 +58,12 @@ FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wc
     record.lpfn = browseCallbackProc;
     record.lParam = reinterpret_cast<LPARAM>(initialFolder);
 
-    ScopedItemList chosen(allocator.get(), showFolderDialog(&record));
-    if (!chosen) {
-        return FolderChoice::Cancelled;
-    }
     wchar_t path[kPathCapacity] = {};
-    if (!SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT) || capacity <= 0 ||
-        wcsnlen(path, kPathCapacity) >= static_cast<size_t>(capacity)) {
+    const FolderChoice choice = askShellForFolder(&record, path);
+    if (choice != FolderChoice::Chosen) {
+        return choice;
+    }
+    if (capacity <= 0 || wcsnlen(path, kPathCapacity) >= static_cast<size_t>(capacity)) {
         return FolderChoice::TooLong;
     }
     copyText(result, static_cast<size_t>(capacity), path);

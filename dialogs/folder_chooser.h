@@ -12,8 +12,9 @@ enum class FolderChoice { Chosen, Cancelled, TooLong };
 // folder whose path does not fit, it is left as it was.
 FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder);
 
-// The shell's dialog itself, SHBrowseForFolderW in the program: a test stands in for it where the
-// dialog cannot pick the folder it needs (Wine's selects none of 300 characters or more).
-extern PIDLIST_ABSOLUTE(WINAPI* showFolderDialog)(LPBROWSEINFOW record);
+// The shell's dialog and the path of the folder confirmed in it, into kPathCapacity characters.
+// A test stands in for it: Wine's dialog selects no folder of 300 characters or more, and Wine
+// cuts every path it gives for a folder at MAX_PATH.
+extern FolderChoice (*askShellForFolder)(BROWSEINFOW* record, wchar_t* path);
 
 #endif

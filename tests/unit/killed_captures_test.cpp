@@ -24,12 +24,10 @@ TEST_F(KilledCaptures, TheNextCaptureRemovesOnlyGlimrasOwnTemporariesNoneAnother
         for (const std::wstring& name : *names) writeFile(save / name, "cut");
     ASSERT_TRUE(fs::create_directory(save / L"img3.bmp.0123ABCD.tmp"));
     // A capture of another copy writing into the same folder, its temporary held as it holds it.
-    const Names listed = namesIn(save.path);
-    const StagedFile writing = StagedFile::beside((save / L"img4.png").c_str());
+    StagedFile writing = StagedFile::beside((save / L"img4.png").c_str());
     ASSERT_TRUE(writing);
     Names expected = kept;
-    for (const std::wstring& name : namesIn(save.path))
-        if (!std::count(listed.begin(), listed.end(), name)) expected.push_back(name);
+    expected.push_back(L"img4.png");
     if (underWine()) {
         writeFile(outside / L"theirs.txt", "theirs");
         linkTo(save / L"img5.bmp.0123ABCD.tmp", outside / L"theirs.txt");
@@ -39,6 +37,9 @@ TEST_F(KilledCaptures, TheNextCaptureRemovesOnlyGlimrasOwnTemporariesNoneAnother
     Boxes boxes;
     capture(subject.get());
     EXPECT_TRUE(boxes.seen.empty());
+    // A file marked for deletion could still be written, but never moved, and would go when closed.
+    EXPECT_TRUE(writing.putAt((save / L"img4.png").c_str(), false)) << "the other copy's capture lost";
+    writing.keep();
     for (const wchar_t* image : {L"img1.bmp", L"img1.jpg", L"img1.png"}) {
         EXPECT_TRUE(whole(save / image)) << utf8(image);
         expected.push_back(image);

@@ -20,15 +20,22 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
     return 0;
 }
 
-}  // namespace
-
-// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
-// receives a whole path, and stays as it was after Cancel. The path is asked for with the caller's
-// room, since SHGetPathFromIDListW stops at MAX_PATH and a longer folder would act as Cancel.
-void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
+// The shell's dialog; the path is asked for with the caller's room, since SHGetPathFromIDListW stops
+// at MAX_PATH and a longer folder would act as Cancel.
+bool showShellFolderDialog(BROWSEINFOW* record, wchar_t* path, int capacity) {
     ComPtr<IMalloc> allocator;
     SHGetMalloc(allocator.put());
+    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(record));
+    return chosen && SHGetPathFromIDListEx(chosen.get(), path, capacity, GPFIDL_DEFAULT);
+}
 
+}  // namespace
+
+bool (*folderDialog)(BROWSEINFOW* record, wchar_t* path, int capacity) = showShellFolderDialog;
+
+// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
+// receives a whole path, and stays as it was after Cancel.
+void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
     wchar_t displayName[MAX_PATH] = {};
     wchar_t instruction[kStringCapacity] = {};
     loadText(IDS_CHOOSE_FOLDER, instruction, kStringCapacity);
@@ -41,12 +48,8 @@ void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* i
     record.lpfn = browseCallbackProc;
     record.lParam = reinterpret_cast<LPARAM>(initialFolder);
 
-    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(&record));
-    if (!chosen) {
-        return;
-    }
     wchar_t path[kPathCapacity] = {};
-    if (SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT)) {
+    if (folderDialog(&record, path, kPathCapacity)) {
         copyText(result, capacity, path);
     }
 }

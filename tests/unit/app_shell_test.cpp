@@ -2,6 +2,7 @@
 #include "support.h"
 
 #include "app.h"
+#include "folder_chooser.h"
 #include "ids.h"
 
 namespace {
@@ -28,9 +29,82 @@ LRESULT CALLBACK runningCopyProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Stands in for the user in the folder dialog: confirms folderChosen, or cancels when it is empty, and
+// notes the folder the dialog was to open on.
+std::wstring folderChosen, folderOpenedOn;
+bool confirmFolder(BROWSEINFOW* record, wchar_t* path, int capacity) {
+    folderOpenedOn = reinterpret_cast<const wchar_t*>(record->lParam);
+    return !folderChosen.empty() && copyText(path, capacity, folderChosen.c_str());
+}
+struct FolderDialogStandIn {
+    FolderDialogStandIn() : shells(folderDialog) { folderDialog = confirmFolder; }
+    ~FolderDialogStandIn() { folderDialog = shells; }
+    FolderDialogStandIn(const FolderDialogStandIn&) = delete;
+    FolderDialogStandIn& operator=(const FolderDialogStandIn&) = delete;
+    bool (*const shells)(BROWSEINFOW*, wchar_t*, int);
+};
+
 }  // namespace
 
 using AppShell = Glimra;
+
+// The longest image name, "\\img2147483647.jpg", leaves 481 of a path's 500 characters to the folder: a
+// chosen folder longer than that is refused with its message and the save folder kept, for every
+// capture into it would fail. One that fits is taken exactly as the dialog gives it; Cancel keeps it.
+TEST_F(AppShell, ChangingTheSaveFolderTakesOnlyAFolderThatLeavesRoomForAnImageName) {
+    const std::wstring fits = pathOfLength(L"D:", 481), tooLong = pathOfLength(L"D:", 482), before = L"D:\\before";
+    const struct { const char* what; std::wstring chosen, after; Names messages; } rows[] = {
+        {.what = "room for the longest name", .chosen = fits, .after = fits, .messages = {}},
+        {.what = "one character more", .chosen = tooLong, .after = before, .messages = {L"保存先のパスが長すぎます。"}},
+        {.what = "cancelled", .chosen = L"", .after = before, .messages = {}}};
+    const FolderDialogStandIn user;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        copyText(saveFolder, kPathCapacity, before.c_str());
+        folderChosen = row.chosen;
+        Boxes boxes;
+        handleCommand(mainWindow, IDM_CHANGE_FOLDER, 0);
+        boxes.expect(row.messages, {IDI_ERROR}, mainWindow);
+        EXPECT_EQ(row.after, saveFolder);
+        EXPECT_EQ(before, folderOpenedOn);
+    }
+}
+
+// "メモを保存する" asks first. A memo whose bytes cannot fit memo.txt says so before the failure, since
+// no retry can store it; a memo that fails for a file held elsewhere gets the failure alone.
+TEST_F(AppShell, SavingTheMemoFromTheMenuTellsAMemoTooLongForItsFileBeforeTheFailure) {
+    const ScopedWindow host(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
+    const HWND memo = CreateWindowW(L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL, 0, 0, 90, 90, host.get(),
+                                    HMENU(IDC_MEMO), nullptr, nullptr);
+    panel = host.get();
+    std::wstring tooLong;  // 1,036,000 bytes in UTF-8, the only form that holds the euro sign; lines, for the edit
+    for (int line = 0; line < 3500; ++line) tooLong += std::wstring(98, L'€') + L"\r\n";
+    const std::wstring question = L"保存してもよろしいですか？", failed = L"保存に失敗しました。";
+    const LPCWSTR ask = IDI_QUESTION, error = IDI_ERROR;
+    const struct { const char* what; std::wstring typed; int answer; bool held; Names messages;
+                   std::vector<LPCWSTR> icons; std::string file; } rows[] = {
+        {.what = "stored", .typed = L"menu memo", .answer = IDYES, .held = false,
+         .messages = {question, L"保存しました。"}, .icons = {ask, IDI_INFORMATION}, .file = "menu memo"},
+        {.what = "too long for its file", .typed = tooLong, .answer = IDYES, .held = false,
+         .messages = {question, L"ファイルサイズが許容限界をオーバーしています。", failed}, .icons = {ask, error, error},
+         .file = "menu memo"},
+        {.what = "held by another program", .typed = L"held", .answer = IDYES, .held = true,
+         .messages = {question, failed}, .icons = {ask, error}, .file = "menu memo"},
+        {.what = "answered No", .typed = L"not stored", .answer = IDNO, .held = false, .messages = {question},
+         .icons = {ask}, .file = "menu memo"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SetWindowTextW(memo, row.typed.c_str());
+        ScopedFile held = row.held ? hold(kMemoFile) : ScopedFile();
+        Boxes boxes;
+        boxes.questionAnswer = row.answer;
+        handleCommand(mainWindow, IDM_SAVE_MEMO, 0);
+        held.reset();
+        boxes.expect(row.messages, row.icons, mainWindow);
+        EXPECT_EQ(row.file, readFile(kMemoFile));
+    }
+    panel = nullptr;
+}
 
 // A folder that cannot be opened is named by its path, whose case does not count.
 TEST_F(AppShell, FolderIdentityIsTheSameForEverySpellingOfOneFolderAndAnotherForAnyOther) {

@@ -20,6 +20,9 @@ struct LoadOrder {
     HKEY key = nullptr;
 };
 
+// A run killed while one lived left its order for every later start: it goes before any test starts one.
+const LONG kNoOrderLeft = RegDeleteKeyW(HKEY_CURRENT_USER, LoadOrder::kKey);
+
 }  // namespace
 
 // Windows looks beside the program first for a DLL it imports or loads by name; Wine does so for the

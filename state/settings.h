@@ -35,5 +35,7 @@ FileRead loadSettings();
 // PICNUM from sequenceCounter, then all seventeen keys, each written in full; 1 when every key
 // reached the file (or the file is kept as unread), 0 when the file was left as it was.
 int saveSettings();
+// The profile call that writes each key; a test stands in for a write that fails midway.
+extern BOOL(WINAPI* writeProfileString)(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path);
 
 #endif

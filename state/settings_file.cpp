@@ -13,6 +13,8 @@
 
 SettingsRecord Settings;
 
+BOOL(WINAPI* writeProfileString)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR) = WritePrivateProfileStringW;
+
 namespace {
 
 // "-2147483648" and its terminator: every value is written in full.
@@ -66,7 +68,7 @@ bool readableOrAbsent(const wchar_t* path) {
 bool writeKey(const StoredKey& stored, const wchar_t* path) {
     wchar_t value[kSettingValueCapacity];
     formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-    return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
+    return writeProfileString(stored.section, stored.key, value, path) != FALSE;
 }
 
 // The file's bytes with the keys written: the profile calls write by name, in place, so they write

@@ -395,11 +395,6 @@ bool isImageTemporaryName(const wchar_t* name) {
     return wcscmp(rest + 1 + kTemporaryDigits, kTemporaryEnd) == 0;
 }
 
-struct FindTraits {
-    static HANDLE none() { return INVALID_HANDLE_VALUE; }
-    static void free(HANDLE find) { FindClose(find); }
-};
-
 }  // namespace
 
 // A save folder may be shared by copies started from different folders: a temporary another copy
@@ -410,7 +405,7 @@ void removeImageTemporariesIn(const wchar_t* folder) {
         return;
     }
     WIN32_FIND_DATAW found = {};
-    const Scoped<HANDLE, FindTraits> find(
+    const ScopedFind find(
         FindFirstFileExW(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     for (BOOL more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
         wchar_t name[kPathCapacity] = {L'\\'};

@@ -13,6 +13,8 @@
 #include "sequence_number.h"
 #include "settings.h"
 #include "shell_services.h"
+#include "staged_file.h"
+#include "state_files.h"
 #include "text.h"
 #include "ui.h"
 
@@ -24,11 +26,11 @@ const wchar_t kReadmeName[] = L"readme.txt";
 // does a folder too long to hold an image's name, for every capture into it would fail.
 void changeSaveFolder(HWND window) {
     wchar_t chosen[kPathCapacity] = {};
-    browseForFolder(chosen, kPathCapacity, window, saveFolder);
-    if (chosen[0] == L'\0') {
+    const FolderChoice choice = browseForFolder(chosen, kPathCapacity, window, saveFolder);
+    if (choice == FolderChoice::Cancelled) {
         return;
     }
-    if (!leavesRoomForImageNames(chosen)) {
+    if (choice == FolderChoice::TooLong || !leavesRoomForImageNames(chosen)) {
         showMessage(window, IDS_SAVE_FOLDER_TOO_LONG, MB_ICONERROR);
         return;
     }
@@ -37,7 +39,13 @@ void changeSaveFolder(HWND window) {
 
 // A folder path that would not fit the buffer is never used cut, and without the executable's
 // folder there is no default to go back to: the save folder stays as it was.
+// The default folder too may be too deep for an image's name: then it is refused as a chosen one.
 void resetSaveFolder(HWND window) {
+    wchar_t folder[kPathCapacity] = {};
+    if (defaultSaveFolder(folder) && !leavesRoomForImageNames(folder)) {
+        showMessage(window, IDS_SAVE_FOLDER_TOO_LONG, MB_ICONERROR);
+        return;
+    }
     if (!chooseDefaultSaveFolder()) {
         return;
     }
@@ -94,8 +102,7 @@ void createDesktopShortcut(HWND window) {
 // Kept on purpose: the path is shown first in a box captioned "テスト", as it always has been.
 void createShortcutInChosenFolder(HWND window) {
     wchar_t linkPath[kPathCapacity] = {};
-    browseForFolder(linkPath, kPathCapacity, window, exeFolder);
-    if (linkPath[0] == L'\0') {
+    if (browseForFolder(linkPath, kPathCapacity, window, exeFolder) != FolderChoice::Chosen) {
         return;
     }
     if (!appendText(linkPath, kPathCapacity, L"\\") || !appendText(linkPath, kPathCapacity, shortcutFileName)) {
@@ -115,7 +122,8 @@ void removeDesktopShortcut(HWND window) {
     if (showMessage(window, IDS_CONFIRM_SHORTCUT_DELETE, MB_ICONINFORMATION | MB_YESNO, shortcutFileName) != IDYES) {
         return;
     }
-    if (DeleteFileW(linkPath)) {
+    // A link at the name goes, never what it points to: Wine's DeleteFileW would remove its target.
+    if (removeByReplacing(linkPath)) {
         showMessage(window, IDS_SHORTCUT_DELETED, MB_ICONINFORMATION);
     } else {
         showMessage(window, IDS_SHORTCUT_NOT_DELETED, MB_ICONERROR);

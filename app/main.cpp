@@ -7,6 +7,7 @@
 #include "ids.h"
 #include "process_state.h"
 #include "scoped.h"
+#include "state_files.h"
 #include "system_calls.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {

@@ -1,6 +1,7 @@
 // Start-up, the main window's frame messages, the notification icon and the exit routine.
 #include "app.h"
 
+#include "capture.h"
 #include "ids.h"
 #include "memo_file.h"
 #include "process_state.h"
@@ -203,6 +204,8 @@ int createMainWindow(HINSTANCE instance, int showState) {
     }
     tellLoadFailure(loadSettings(), settingsFileName);
     tellLoadFailure(loadSaveFolder(), folderFileName);
+    // What captures killed while writing left in the save folder goes before the next one.
+    removeImageTemporariesIn(saveFolder);
     if (Settings.ALMEMO) {
         tellLoadFailure(loadMemo(), memoFileName);
         SetDlgItemTextW(panel, IDC_MEMO, memoText);

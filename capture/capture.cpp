@@ -10,12 +10,14 @@
 
 #include "image_writers.h"
 #include "new_file.h"
+#include "plain_files.h"
 #include "process_state.h"
 #include "save_folder.h"
 #include "scoped.h"
 #include "screen_area.h"
 #include "sequence_number.h"
 #include "settings.h"
+#include "staged_file.h"
 #include "system_calls.h"
 #include "text.h"
 
@@ -139,28 +141,54 @@ bool anyImageExists(const wchar_t* name, const ImageFormat* const* formats, int 
     return false;
 }
 
-// Makes the files of one image name before anything is written to any of them: each new at its own
-// name when numbered, else beside the fixed name it is to replace. A file not made (no path, no
-// folder, no room) is reported later with the others. False when a numbered name was taken after
-// all (another copy of Glimra sharing the folder, a link the search could not see): the files made
-// for that name are then given up, so all formats of one capture keep one number.
-bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const* formats, int count,
-                    NewFile* files) {
+// The next number no file of a chosen format has: after a reset, a lowered number or a run whose
+// counter was not stored, earlier images stay as they are.
+void takeNextFreeNumber(wchar_t* name, const ImageFormat* const* formats, int count) {
+    do {
+        buildImageName(name, Settings.NONEIMG != 0, true, advanceSequenceCounter());
+    } while (anyImageExists(name, formats, count));
+}
+
+// One file of a capture: written whole under a temporary name, then put at its image name.
+struct ImageFile {
+    StagedFile file;
+    bool written = false;
+    bool placed = false;
+};
+
+// An empty folder names none: the files would land at the root of the current drive. A file not
+// made (no path, no folder, no room) is reported later with the others.
+void writeUnderTemporaryNames(const wchar_t* name, const ImageFormat* const* formats, int count,
+                              const CaptureRegion& region, const void* pixels, HBITMAP bitmap, ImageFile* files) {
     for (int i = 0; i < count; ++i) {
-        files[i] = NewFile();
-        // An empty folder names none: the files would land at the root of the current drive.
         wchar_t outputPath[kPathCapacity] = {};
         if (saveFolder[0] == L'\0' ||
             !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
             continue;
         }
+        files[i].file = StagedFile::beside(outputPath);
+        files[i].written =
+            files[i].file && writeImageFile(files[i].file.get(), *formats[i], region, pixels, bitmap);
+    }
+}
+
+// A numbered file is put only at a name that is free, a fixed name replaced. False when a numbered
+// name was taken after all (another copy of Glimra sharing the folder, a link the search could not
+// see): the files already put there are taken back, so all formats of one capture keep one number.
+bool putAtImageNames(const wchar_t* name, bool numbered, const ImageFormat* const* formats, int count,
+                     ImageFile* files) {
+    for (int i = 0; i < count; ++i) {
+        wchar_t outputPath[kPathCapacity] = {};
+        if (!files[i].written || !joinImagePath(outputPath, kPathCapacity, saveFolder, name, formats[i]->extension)) {
+            continue;
+        }
         if (beforeImageFileMade) {
             beforeImageFileMade(outputPath);
         }
-        files[i] = numbered ? NewFile::create(outputPath) : NewFile::replacing(outputPath);
-        if (numbered && files[i].error() == ERROR_FILE_EXISTS) {
-            for (int made = 0; made <= i; ++made) {
-                files[made] = NewFile();
+        files[i].placed = files[i].file.putAt(outputPath, !numbered);
+        if (!files[i].placed && numbered && GetLastError() == ERROR_ALREADY_EXISTS) {
+            for (int put = 0; put < i; ++put) {
+                files[put].placed = files[put].placed && !files[put].file.takeBack();
             }
             return false;
         }
@@ -168,29 +196,34 @@ bool makeImageFiles(const wchar_t* name, bool numbered, const ImageFormat* const
     return true;
 }
 
-// Without pixels (no bitmap could be made) no file is made, and every one is reported. A numbered
-// capture takes the next number no file of a chosen format has: after a reset, a lowered number or
-// a run whose counter was not stored, earlier images stay as they are.
+// Without pixels (no bitmap could be made) no file is made, and every one is reported. Without an
+// encoder (no GDI+) a capture of JPEG or PNG alone is kept as BMP, and those formats still reported.
 void writeImageFiles(const CaptureRegion& region, const void* pixels, HBITMAP bitmap, CaptureNoticeHandler tell) {
+    const bool jpeg = Settings.JPEGPIC != 0;
+    const bool png = Settings.PNGPIC != 0;
+    const bool anyEncoded = (jpeg && encoderAvailable(kJpegFormat.mimeType)) ||
+                            (png && encoderAvailable(kPngFormat.mimeType));
     const ImageFormat* formats[kImageFormatCount] = {};
-    const int count = chooseImageFormats(Settings.USEBG != 0, Settings.JPEGPIC != 0, Settings.PNGPIC != 0, formats);
-    NewFile files[kImageFormatCount];
+    const int count = chooseImageFormats(Settings.USEBG != 0 || !anyEncoded, jpeg, png, formats);
+    const bool numbered = Settings.CONSTANT != 0;
     wchar_t name[kPathCapacity];
-    if (Settings.CONSTANT) {
-        do {
-            buildImageName(name, Settings.NONEIMG != 0, true, advanceSequenceCounter());
-        } while (anyImageExists(name, formats, count) ||
-                 (pixels && !makeImageFiles(name, true, formats, count, files)));
+    if (numbered) {
+        takeNextFreeNumber(name, formats, count);
     } else {
         buildImageName(name, Settings.NONEIMG != 0, false, Settings.sequenceCounter);
-        if (pixels) {
-            makeImageFiles(name, false, formats, count, files);
+    }
+    ImageFile files[kImageFormatCount];
+    if (pixels) {
+        writeUnderTemporaryNames(name, formats, count, region, pixels, bitmap, files);
+        while (!putAtImageNames(name, numbered, formats, count, files)) {
+            takeNextFreeNumber(name, formats, count);
         }
     }
     for (int i = 0; i < count; ++i) {
-        const bool written = files[i] && pixels && writeImageFile(files[i].get(), *formats[i], region, pixels, bitmap);
-        if (!written || !files[i].commit()) {
-            files[i] = NewFile();
+        if (files[i].placed) {
+            files[i].file.keep();
+        } else {
+            files[i].file = StagedFile();
             reportFailedFile(tell, name, formats[i]->extension);
         }
     }
@@ -298,6 +331,7 @@ void captureAfterWait(HWND window, const wchar_t* modeTag, CaptureNoticeHandler 
     if (Settings.NONESCS) {
         return;
     }
+    removeImageTemporariesIn(saveFolder);
     writeImageFiles(region, pixels, static_cast<HBITMAP>(bitmap.get()), tell);
 }
 
@@ -311,6 +345,70 @@ void captureAndSave(HWND window, const wchar_t* modeTag, CaptureNoticeHandler te
 bool leavesRoomForImageNames(const wchar_t* folder) {
     wchar_t path[kPathCapacity] = {};
     return joinImagePath(path, kPathCapacity, folder, kLongestImageName, kJpegFormat.extension);
+}
+
+namespace {
+
+const wchar_t* const kImageExtensions[] = {kBmpFormat.extension, kJpegFormat.extension, kPngFormat.extension};
+constexpr int kMaxNumberDigits = 10;  // 2147483647
+constexpr int kTemporaryDigits = 8;
+const wchar_t kTemporaryEnd[] = L".tmp";
+
+bool isUpperHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F');
+}
+
+// Exactly the names captures give their temporaries: "img" or not, a number or not, an image
+// extension, then "." and eight hexadecimal digits and ".tmp", as StagedFile makes them.
+bool isImageTemporaryName(const wchar_t* name) {
+    const wchar_t* at = wcsncmp(name, L"img", 3) == 0 ? name + 3 : name;
+    int digits = 0;
+    while (at[digits] >= L'0' && at[digits] <= L'9') {
+        ++digits;
+    }
+    if (digits > kMaxNumberDigits) {
+        return false;
+    }
+    at += digits;
+    const wchar_t* rest = nullptr;
+    for (const wchar_t* extension : kImageExtensions) {
+        const size_t length = wcslen(extension);
+        if (wcsncmp(at, extension, length) == 0) {
+            rest = at + length;
+        }
+    }
+    if (!rest || rest[0] != L'.') {
+        return false;
+    }
+    for (int i = 1; i <= kTemporaryDigits; ++i) {
+        if (!isUpperHexDigit(rest[i])) {
+            return false;
+        }
+    }
+    return wcscmp(rest + 1 + kTemporaryDigits, kTemporaryEnd) == 0;
+}
+
+}  // namespace
+
+// A save folder may be shared by copies started from different folders: a temporary another copy
+// is writing is held open without sharing, and deleteUnlessLink leaves it alone.
+void removeImageTemporariesIn(const wchar_t* folder) {
+    wchar_t pattern[kPathCapacity] = {};
+    if (!folder || folder[0] == L'\0' || !joinImagePath(pattern, kPathCapacity, folder, L"\\*", kTemporaryEnd)) {
+        return;
+    }
+    WIN32_FIND_DATAW found = {};
+    const ScopedFind find(
+        FindFirstFileExW(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    for (BOOL more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
+        wchar_t name[kPathCapacity] = {L'\\'};
+        wchar_t path[kNewFilePathCapacity] = {};
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            isImageTemporaryName(found.cFileName) && appendText(name, kPathCapacity, found.cFileName) &&
+            joinImagePath(path, kNewFilePathCapacity, folder, name, L"")) {
+            deleteUnlessLink(path);
+        }
+    }
 }
 
 // Kept on purpose: the wait takes no messages, so nothing may repaint or move while the screen is

@@ -14,4 +14,9 @@ int waitMilliseconds(DWORD bound);
 // capture into it would fail.
 bool leavesRoomForImageNames(const wchar_t* folder);
 
+// Deletes the temporaries that captures killed while writing left in a save folder: regular files
+// named as an image file, a dot, eight hexadecimal digits and ".tmp", and nothing that another
+// running copy of Glimra is still writing.
+void removeImageTemporariesIn(const wchar_t* folder);
+
 #endif

@@ -19,9 +19,9 @@ HBITMAP createCaptureBitmap(const CaptureRegion& region, void** pixels);
 // False when the screen could not be copied.
 bool copyScreen(HDC target, const CaptureRegion& region);
 void drawCursor(HDC target, const CaptureRegion& region);
-// Called with each image file's path just before the file is made: a test takes the name
-// there, as another copy of Glimra sharing the save folder may between the search for a free number
-// and the file's creation. Null in the program.
+// Called with each image file's path just before the whole file is put at that name: a test takes
+// the name there, as another copy of Glimra sharing the save folder may between the search for a
+// free number and the file's move. Null in the program.
 extern void (*beforeImageFileMade)(const wchar_t* path);
 
 // Everything captureAndSave does after its wait, before it shows mainWindow again.

@@ -231,3 +231,8 @@ int saveWithEncoder(HANDLE file, HBITMAP bitmap, const wchar_t* mimeType) {
     }
     return encodeToFile(file, image.get(), encoder) ? 1 : 0;
 }
+
+bool encoderAvailable(const wchar_t* mimeType) {
+    CLSID encoder;
+    return gdiplus() && findEncoderClsid(mimeType, &encoder) >= 0;
+}

@@ -13,5 +13,7 @@ int writeBmpFile(HANDLE file, int width, int height, const void* pixels);
 // A 24-bit DIB section is read in place as the capture makes it, bottom-up; other bitmaps are
 // copied. 0 without GDI+ or an encoder for the type.
 int saveWithEncoder(HANDLE file, HBITMAP bitmap, const wchar_t* mimeType);
+// Whether GDI+ is there with an encoder for the type.
+bool encoderAvailable(const wchar_t* mimeType);
 
 #endif

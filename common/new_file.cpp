@@ -52,11 +52,6 @@ bool isScratchName(const wchar_t* name, const wchar_t* of, DWORD* process) {
     return true;
 }
 
-struct FindTraits {
-    static HANDLE none() { return INVALID_HANDLE_VALUE; }
-    static void free(HANDLE find) { FindClose(find); }
-};
-
 bool processRunning(DWORD id) {
     const ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
     return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
@@ -70,7 +65,7 @@ void removeFilesIn(const wchar_t* folder, const wchar_t* pattern, IsOurs isOurs)
         return;
     }
     WIN32_FIND_DATAW found = {};
-    const Scoped<HANDLE, FindTraits> find(
+    const ScopedFind find(
         FindFirstFileExW(search, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     for (BOOL more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
         wchar_t leftover[kNewFilePathCapacity] = {};

@@ -93,11 +93,12 @@ NameEntry entryAt(const wchar_t* path) {
     return entryOf(file.get(), path);
 }
 
-// Deleted through the handle that was checked, so what is deleted is what was proven plain. A file
-// another program writes without letting others delete it cannot be opened here, and is kept.
+// Opened without sharing, the file cannot change under the check, and one another program has open
+// cannot be opened at all. It goes through the handle that was checked, so only what was proven
+// plain goes.
 bool deleteUnlessLink(const wchar_t* path) {
-    const ScopedFile file(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const ScopedFile file(
+        CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         return false;
     }

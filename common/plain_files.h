@@ -19,7 +19,8 @@ struct NameEntry {
 NameEntry entryAt(const wchar_t* path);
 NameEntry entryOf(HANDLE file, const wchar_t* path);
 
-// Deletes path when it is a plain file (a link there is left alone, its target untouched); false,
+// Deletes path when it is a plain file (a link there is left alone, its target untouched), and
+// not while another program has it open (another copy of the program still writing it); false,
 // with the last error, when nothing was deleted.
 bool deleteUnlessLink(const wchar_t* path);
 

@@ -55,6 +55,12 @@ struct KernelHandleTraits {
 };
 using ScopedHandle = Scoped<HANDLE, KernelHandleTraits>;
 
+struct FindTraits {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static void free(HANDLE find) { FindClose(find); }
+};
+using ScopedFind = Scoped<HANDLE, FindTraits>;
+
 struct MemoryDCTraits {
     static HDC none() { return nullptr; }
     static void free(HDC dc) { DeleteDC(dc); }

@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "ids.h"
 #include "scoped.h"
 #include "sizes.h"
@@ -22,13 +24,28 @@ int CALLBACK browseCallbackProc(HWND browseWindow, UINT message, LPARAM, LPARAM 
 
 }  // namespace
 
-// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
-// receives a whole path, and stays as it was after Cancel. The path is asked for with the caller's
-// room, since SHGetPathFromIDListW stops at MAX_PATH and a longer folder would act as Cancel.
-void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
+namespace {
+
+// A confirmed folder is always one of the file system, so a path that cannot be had is one too long
+// for the room it is asked for with, which SHGetPathFromIDListW would cut at MAX_PATH.
+FolderChoice askShell(BROWSEINFOW* record, wchar_t* path) {
     ComPtr<IMalloc> allocator;
     SHGetMalloc(allocator.put());
+    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(record));
+    if (!chosen) {
+        return FolderChoice::Cancelled;
+    }
+    return SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT) ? FolderChoice::Chosen
+                                                                                    : FolderChoice::TooLong;
+}
 
+}  // namespace
+
+FolderChoice (*askShellForFolder)(BROWSEINFOW* record, wchar_t* path) = askShell;
+
+// The dialog writes its display name into a buffer of its own, so the caller's buffer only ever
+// receives a whole path, and stays as it was after Cancel.
+FolderChoice browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* initialFolder) {
     wchar_t displayName[MAX_PATH] = {};
     wchar_t instruction[kStringCapacity] = {};
     loadText(IDS_CHOOSE_FOLDER, instruction, kStringCapacity);
@@ -41,12 +58,14 @@ void browseForFolder(wchar_t* result, int capacity, HWND owner, const wchar_t* i
     record.lpfn = browseCallbackProc;
     record.lParam = reinterpret_cast<LPARAM>(initialFolder);
 
-    ScopedItemList chosen(allocator.get(), SHBrowseForFolderW(&record));
-    if (!chosen) {
-        return;
-    }
     wchar_t path[kPathCapacity] = {};
-    if (SHGetPathFromIDListEx(chosen.get(), path, kPathCapacity, GPFIDL_DEFAULT)) {
-        copyText(result, capacity, path);
+    const FolderChoice choice = askShellForFolder(&record, path);
+    if (choice != FolderChoice::Chosen) {
+        return choice;
     }
+    if (capacity <= 0 || wcsnlen(path, kPathCapacity) >= static_cast<size_t>(capacity)) {
+        return FolderChoice::TooLong;
+    }
+    copyText(result, static_cast<size_t>(capacity), path);
+    return FolderChoice::Chosen;
 }

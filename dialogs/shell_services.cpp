@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "new_file.h"
 #include "process_state.h"
 #include "scoped.h"
 #include "text.h"
@@ -15,7 +16,9 @@ namespace {
 // ShellExecuteW answers a number above this on success.
 constexpr UINT_PTR kLastShellErrorCode = 32;
 
-// Each step runs only when the one before it succeeded, so 1 means the file was saved.
+// Each step runs only when the one before it succeeded, so 1 means the file was saved. The link is
+// saved under a new name beside its own and moved over it: a link at the name, in a folder others
+// may share, is replaced, never written through; a save that fails leaves nothing behind.
 int saveShellLink(const wchar_t* linkPath) {
     if (!linkPath || linkPath[0] == L'\0') {
         return 0;
@@ -37,10 +40,16 @@ int saveShellLink(const wchar_t* linkPath) {
     if (SUCCEEDED(result)) {
         result = link->SetShowCmd(SW_SHOWNORMAL);
     }
-    if (SUCCEEDED(result)) {
-        result = file->Save(linkPath, TRUE);
+    if (FAILED(result)) {
+        return 0;
     }
-    return SUCCEEDED(result) ? 1 : 0;
+    NewFile saved = NewFile::replacing(linkPath);
+    if (!saved) {
+        return 0;
+    }
+    saved.close();
+    result = file->Save(saved.path(), TRUE);
+    return SUCCEEDED(result) && saved.commit() ? 1 : 0;
 }
 
 }  // namespace

@@ -71,6 +71,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.glimra-ready-3" ]; 
 fi
 
 if [ -n "${GLIMRA_VIRTUAL_SCREEN:-}" ]; then
+  # 96 DPI again, should a killed dpi entry have left another scale for every later run.
+  glimra_reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96
   glimra_reg 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Glimra
   glimra_reg 'HKCU\Software\Wine\Explorer\Desktops' /v Glimra /t REG_SZ /d "$GLIMRA_SCREEN_SIZE"
   # The desktop took its size from the registry when the calls above started it: restart it so

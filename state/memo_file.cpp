@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "process_state.h"
+#include "state_files.h"
 
 wchar_t memoText[kMemoCapacity];
 unsigned int memoCodePage = CP_ACP;

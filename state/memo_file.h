@@ -3,7 +3,7 @@
 #ifndef GLIMRA_MEMO_FILE_H
 #define GLIMRA_MEMO_FILE_H
 
-#include "process_state.h"
+#include "state_files.h"
 
 constexpr int kMemoCapacity = 1024000;  // characters, terminator included
 

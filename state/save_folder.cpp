@@ -7,7 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "process_state.h"
+#include "state_files.h"
 #include "text.h"
 
 wchar_t saveFolder[kPathCapacity];
@@ -77,10 +77,14 @@ void chooseSaveFolder(const wchar_t* folder) {
 
 // Without the executable's folder there is no default: a bare "image" folder would be looked
 // for in whatever the current folder is.
+bool defaultSaveFolder(wchar_t* folder) {
+    return exeFolder[0] != L'\0' && copyText(folder, kPathCapacity, exeFolder) &&
+           appendText(folder, kPathCapacity, kDefaultFolderName);
+}
+
 bool fallBackToDefaultSaveFolderUnchosen() {
     wchar_t folder[kPathCapacity] = {};
-    if (exeFolder[0] == L'\0' || !copyText(folder, kPathCapacity, exeFolder) ||
-        !appendText(folder, kPathCapacity, kDefaultFolderName)) {
+    if (!defaultSaveFolder(folder)) {
         return false;
     }
     copyText(saveFolder, kPathCapacity, folder);

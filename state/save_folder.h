@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "process_state.h"
+#include "state_files.h"
 #include "sizes.h"
 
 extern wchar_t saveFolder[kPathCapacity];
@@ -22,6 +22,8 @@ void chooseSaveFolder(const wchar_t* folder);
 bool chooseDefaultSaveFolder();
 // The same without counting as chosen: the capture's way out of a missing folder.
 bool fallBackToDefaultSaveFolderUnchosen();
+// The default folder's path into a kPathCapacity buffer, without choosing it; false as above.
+bool defaultSaveFolder(wchar_t* folder);
 
 // Whether a path names a folder, by the file system's own test: the shell's path tests stop at
 // MAX_PATH characters on Windows. A path that long whose test fails may be one the system takes no

@@ -2,7 +2,7 @@
 #ifndef GLIMRA_SETTINGS_H
 #define GLIMRA_SETTINGS_H
 
-#include "process_state.h"
+#include "state_files.h"
 
 // Every stored setting once, in key order, the order of the record's fields and of glimra.ini:
 // KEY(field, section, default) for a setting no control sets, BOXED(field, section, default, box)
@@ -45,5 +45,7 @@ FileRead loadSettings();
 // PICNUM from sequenceCounter, then all seventeen keys, each written in full; 1 when every key
 // reached the file (or the file is kept as unread), 0 when the file was left as it was.
 int saveSettings();
+// The profile call that writes each key; a test stands in for a write that fails midway.
+extern BOOL(WINAPI* writeProfileString)(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path);
 
 #endif

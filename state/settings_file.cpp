@@ -7,12 +7,14 @@
 
 #include "held_files.h"
 #include "new_file.h"
-#include "process_state.h"
+#include "state_files.h"
 #include "scoped.h"
 #include "sequence_number.h"
 #include "text.h"
 
 SettingsRecord Settings;
+
+BOOL(WINAPI* writeProfileString)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR) = WritePrivateProfileStringW;
 
 namespace {
 
@@ -54,7 +56,7 @@ bool readableOrAbsent(const wchar_t* path) {
 bool writeKey(const StoredKey& stored, const wchar_t* path) {
     wchar_t value[kSettingValueCapacity];
     formatText(value, kSettingValueCapacity, L"%d", Settings.*stored.field);
-    return WritePrivateProfileStringW(stored.section, stored.key, value, path) != FALSE;
+    return writeProfileString(stored.section, stored.key, value, path) != FALSE;
 }
 
 // The file's bytes with the keys written: the profile calls write by name, in place, so they write

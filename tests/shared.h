@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cwchar>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -56,17 +58,55 @@ inline ScopedFile hold(const fs::path& path) {
     return ScopedFile(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-// A folder of its own in the temporary folder, removed with all it holds.
+struct SearchTraits {
+    static HANDLE none() { return INVALID_HANDLE_VALUE; }
+    static void free(HANDLE search) { FindClose(search); }
+};
+using ScopedSearch = Scoped<HANDLE, SearchTraits>;
+
+// A path as the file calls take it past MAX_PATH characters: \\?\ and the whole path, uninterpreted.
+inline std::wstring longForm(const std::wstring& path) { return path.rfind(L"\\\\", 0) == 0 ? path : L"\\\\?\\" + path; }
+
+// Removes a file or a folder with all it holds, however deep and whatever its attributes, by the file
+// calls themselves: std::filesystem stops at MAX_PATH under Wine. A link is removed, never followed.
+inline void removeTree(const std::wstring& path) {
+    const std::wstring whole = longForm(path);
+    const DWORD attributes = GetFileAttributesW(whole.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesW(whole.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file is not deleted
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(whole.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW found;
+    const ScopedSearch search(attributes & FILE_ATTRIBUTE_REPARSE_POINT ? INVALID_HANDLE_VALUE
+                                                                       : FindFirstFileW((whole + L"\\*").c_str(), &found));
+    for (BOOL more = search.valid(); more; more = FindNextFileW(search.get(), &found))
+        if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L"..")) removeTree(whole + L"\\" + found.cFileName);
+    RemoveDirectoryW(whole.c_str());
+}
+
+// A folder of its own in the temporary folder, removed with all it holds when it goes, however the test
+// ended. Its name is this run's own: Wine gives the test program the same process id run after run,
+// so the start time tells a run's folders from any an earlier, killed run left.
 struct Scratch {
-    Scratch() { fs::create_directory(path); }
-    ~Scratch() { fs::remove_all(path, error); }
+    Scratch() { CreateDirectoryW(longForm(path).c_str(), nullptr); }
+    ~Scratch() { removeTree(path); }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
     std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+    static std::wstring runName() {
+        static const std::wstring name = [] {
+            FILETIME start = {};
+            GetSystemTimeAsFileTime(&start);
+            wchar_t text[40] = {};
+            swprintf(text, 40, L"%lu-%08lx%08lx", GetCurrentProcessId(), start.dwHighDateTime, start.dwLowDateTime);
+            return std::wstring(text);
+        }();
+        return name;
+    }
     inline static int count = 0;
-    const std::wstring path =
-        fs::temp_directory_path() / ("glimra-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
-    std::error_code error;
+    const std::wstring path = fs::temp_directory_path() / (L"glimra-" + runName() + L"-" + std::to_wstring(++count));
 };
 
 struct WindowTraits {
@@ -96,8 +136,17 @@ inline std::vector<HWND> topLevelWindows() {  // topmost first, hidden ones too
     return windows;
 }
 
-inline std::string utf8(const std::wstring& text) { return fs::path(text).u8string(); }  // any text, not only paths
-inline std::wstring wide(const std::string& utf8) { return fs::u8path(utf8).wstring(); }
+// Any text, not only paths, in the same words in C++17 and C++20 (where u8string changed its type).
+inline std::string utf8(const std::wstring& text) {
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], int(bytes.size()), 0, 0)));
+    return bytes;
+}
+inline std::wstring wide(const std::string& utf8) {
+    std::wstring text(utf8.size(), L'\0');
+    text.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &text[0], int(text.size()))));
+    return text;
+}
 inline std::string utf16le(const std::wstring& text) { return std::string(LPCSTR(text.data()), text.size() * 2); }
 
 template <typename Done>
@@ -128,7 +177,7 @@ inline bool underWine() { return wineToUnix() != nullptr; }
 inline std::string unixPath(const std::wstring& path) {  // quoted for the shell
     auto toUnix = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(wineToUnix()));
     char* name = toUnix ? toUnix(path.c_str()) : nullptr;
-    const std::string quoted = "'" + std::string(name ? name : "") + "'";
+    const std::string quoted = std::string("'").append(name ? name : "").append("'");
     if (name) HeapFree(GetProcessHeap(), 0, name);
     return quoted;
 }

@@ -70,7 +70,7 @@ inline Icon iconOf(HWND box) {
     GetWindowRect(control, &rect);
     const RECT all = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
     int found = 0;
-    waitFor([&] {  // the box may not have painted at first sight
+    waitFor([&] {  // the box may not have painted at first sight, nor soon on a busy machine
         const Pixels shown = grab(rect);
         const COLORREF background = shown.empty() ? 0 : RGB(shown[0] >> 16, shown[0] >> 8 & 0xFF, shown[0] & 0xFF);
         const ScopedGdiObject brush(CreateSolidBrush(background));
@@ -80,7 +80,7 @@ inline Icon iconOf(HWND box) {
         };
         for (found = 0; found < 5 && shown != drawn(all.right, all.bottom, draw);) ++found;
         return found < 5;
-    }, 3000);
+    });
     return Icon(found);
 }
 

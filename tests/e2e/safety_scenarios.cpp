@@ -20,6 +20,9 @@ struct LoadOrder {
     HKEY key = nullptr;
 };
 
+// A run killed while one lived left its order for every later start: it goes before any test starts one.
+const LONG kNoOrderLeft = RegDeleteKeyW(HKEY_CURRENT_USER, LoadOrder::kKey);
+
 }  // namespace
 
 // Windows looks beside the program first for a DLL it imports or loads by name; Wine does so for the
@@ -44,13 +47,16 @@ TEST(Safety, NoDllPlantedBesideTheProgramRunsAndWithoutGdiplusCapturesStillWrite
     EXPECT_EQ((Names{L"img1.bmp", L"img1.jpg", L"img1.png", L"img2.bmp", L"img2.jpg", L"img2.png"}),
               namesIn(glimra.path(L"image")));
 
+    // Without an encoder a capture of JPEG and PNG alone is kept as BMP.
     const LoadOrder noGdiplus({L"gdiplus"}, L"");
     ASSERT_TRUE(glimra.start({error(L"\"gdiplus.dll\"の読み込みに失敗しました。")}));
+    glimra.tick({IDC_USEBG}, false);
     glimra.press(IDC_CAPTURE_SCREEN);
     glimra.expect({error(L"\"" + glimra.path(L"image\\img3.jpg") + L"\"の作成に失敗しました。"),
                    error(L"\"" + glimra.path(L"image\\img3.png") + L"\"の作成に失敗しました。")});
     EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));
-    EXPECT_EQ(std::string("BM"), glimra.read(L"image\\img3.bmp").substr(0, 2));
+    EXPECT_EQ("BMP3 whole\n", runUnix("f=" + unixPath(glimra.path(L"image\\img3.bmp")) + "; identify -format '%m ' "
+                                       "$f && convert -regard-warnings $f null: && echo whole"));
 }
 
 namespace {
@@ -155,4 +161,32 @@ TEST(Safety, AFolderNoOneMayWriteStartsWithoutABoxAndTellsEachStoreThatFailsAtTh
     ASSERT_TRUE(glimra.start());  // fails on any box
     EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT, {kWriteFailed, kWriteFailed, question(L"終了しますか？", IDYES)}));
     EXPECT_EQ(Names{L"Glimra3.exe"}, namesIn(glimra.folder));
+}
+
+// A user's file linked (ln -s) at the desktop's Glimra3.lnk keeps its bytes: the shortcut replaces
+// the link, and removing the shortcut removes a link there, never what it points to.
+TEST(Safety, ALinkAtTheShortcutsNameIsReplacedByTheShortcutAndRemovedButNeverWrittenThroughNorDeleted) {
+    if (!underWine()) GTEST_SKIP() << "ln -s makes the link";
+    wchar_t desktop[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, TRUE);
+    const std::wstring link = desktop + std::wstring(L"\\Glimra3.lnk");
+    const Scratch outside;
+    const std::wstring theirs = outside / L"theirs.txt";
+    writeFile(theirs, "theirs");
+    auto linkThere = [&] { runUnix("ln -sfn " + unixPath(theirs) + " " + unixPath(link)); };
+    linkThere();
+    Glimra glimra;
+    ASSERT_TRUE(glimra.start());
+    glimra.menu(IDM_DESKTOP_SHORTCUT, {information(L"ショートカットの作成に成功しました。")});
+    EXPECT_EQ("theirs", readFile(theirs)) << "written through the link";
+    const std::string info = runUnix("test -L " + unixPath(link) + " && echo a link; lnkinfo " + unixPath(link));
+    EXPECT_EQ(0u, info.find("lnkinfo")) << info;
+    EXPECT_NE(std::string::npos, info.find("Local path\t\t\t: " + utf8(glimra.folder) + "Glimra3.exe\n")) << info;
+    linkThere();
+    glimra.menu(IDM_DESKTOP_SHORTCUT_REMOVE, {{L"Glimra3.lnkを削除してもよろしいですか？", Icon::Information,
+                                              {IDYES, IDNO}, IDYES}, information(L"削除に成功しました。")});
+    EXPECT_EQ("theirs", readFile(theirs)) << "the link's target deleted";
+    EXPECT_EQ("gone\n", runUnix("test -e " + unixPath(link) + " || test -L " + unixPath(link) + " || echo gone"));
+    runUnix("rm -f " + unixPath(link));
+    EXPECT_EQ(0u, glimra.end(WM_COMMAND, IDM_QUIT));
 }

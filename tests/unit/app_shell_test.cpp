@@ -2,6 +2,7 @@
 #include "support.h"
 
 #include "app.h"
+#include "folder_chooser.h"
 #include "ids.h"
 
 namespace {
@@ -31,6 +32,44 @@ LRESULT CALLBACK runningCopyProc(HWND window, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 using AppShell = Glimra;
+
+// "メモを保存する" asks first. A memo whose bytes cannot fit memo.txt says so before the failure, since
+// no retry can store it; a memo that fails for a file held elsewhere gets the failure alone. Each row
+// starts from memo.txt holding "kept".
+TEST_F(AppShell, SavingTheMemoFromTheMenuTellsAMemoTooLongForItsFileBeforeTheFailure) {
+    const ScopedWindow host(CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 99, 99, nullptr, nullptr, nullptr, nullptr));
+    const HWND memo = CreateWindowW(L"EDIT", L"", WS_CHILD | ES_MULTILINE | ES_AUTOHSCROLL, 0, 0, 90, 90, host.get(),
+                                    HMENU(IDC_MEMO), nullptr, nullptr);
+    panel = host.get();
+    const struct NoPanelAfter { ~NoPanelAfter() { panel = nullptr; } } noPanelAfter;
+    std::wstring tooLong;  // 1,036,000 bytes in UTF-8, the only form that holds the euro sign; lines, for the edit
+    for (int line = 0; line < 3500; ++line) tooLong += std::wstring(98, L'€') + L"\r\n";
+    const std::wstring question = L"保存してもよろしいですか？", failed = L"保存に失敗しました。";
+    const LPCWSTR ask = IDI_QUESTION, error = IDI_ERROR;
+    const struct { const char* what; std::wstring typed; int answer; bool held; Names messages;
+                   std::vector<LPCWSTR> icons; std::string file; } rows[] = {
+        {.what = "stored", .typed = L"menu memo", .answer = IDYES, .held = false,
+         .messages = {question, L"保存しました。"}, .icons = {ask, IDI_INFORMATION}, .file = "menu memo"},
+        {.what = "too long for its file", .typed = tooLong, .answer = IDYES, .held = false,
+         .messages = {question, L"ファイルサイズが許容限界をオーバーしています。", failed}, .icons = {ask, error, error},
+         .file = "kept"},
+        {.what = "held by another program", .typed = L"held", .answer = IDYES, .held = true,
+         .messages = {question, failed}, .icons = {ask, error}, .file = "kept"},
+        {.what = "answered No", .typed = L"not stored", .answer = IDNO, .held = false, .messages = {question},
+         .icons = {ask}, .file = "kept"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(writeFile(kMemoFile, "kept"));
+        SetWindowTextW(memo, row.typed.c_str());
+        ScopedFile held = row.held ? hold(kMemoFile) : ScopedFile();
+        Boxes boxes;
+        boxes.questionAnswer = row.answer;
+        handleCommand(mainWindow, IDM_SAVE_MEMO, 0);
+        held.reset();
+        boxes.expect(row.messages, row.icons, mainWindow);
+        EXPECT_EQ(row.file, readFile(kMemoFile));
+    }
+}
 
 // A folder that cannot be opened is named by its path, whose case does not count.
 TEST_F(AppShell, FolderIdentityIsTheSameForEverySpellingOfOneFolderAndAnotherForAnyOther) {

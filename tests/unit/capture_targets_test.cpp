@@ -3,25 +3,6 @@
 #include "support.h"
 #include "system_calls.h"
 
-namespace {
-
-// A path of exactly this many characters inside the folder, of components of at most 200 letters.
-std::wstring pathOfLength(std::wstring path, size_t length) {
-    while (path.size() < length) {
-        const size_t left = length - path.size() - 1;  // a last component needs a letter besides its separator
-        path += L"\\" + std::wstring(std::min<size_t>(left == 201 ? 199 : 200, left), L'a');
-    }
-    return path;
-}
-
-// std::filesystem cannot remove a folder this long here: file and folders go from the bottom up to the top.
-void removeLongFolder(const std::wstring& top, std::wstring folder, const std::wstring& file) {
-    DeleteFileW((folder + file).c_str());
-    for (; folder.size() > top.size(); folder.resize(folder.rfind(L'\\'))) RemoveDirectoryW(folder.c_str());
-}
-
-}  // namespace
-
 using CaptureTargets = Captures;
 
 // Another copy of Glimra sharing the folder takes a name between the search for a free number and the
@@ -82,7 +63,6 @@ TEST_F(CaptureTargets, ALongSaveFolderIsUsedWholeOrRefusedAndNeverSwappedForTheI
         boxes.expect(messages, {row.swapped ? IDI_INFORMATION : IDI_ERROR}, mainWindow);
         EXPECT_EQ(row.swapped ? image : folder, saveFolder);
         EXPECT_EQ(row.made, fs::exists(folder + file));
-        removeLongFolder(place.path, folder, file);
     }
 }
 

@@ -47,16 +47,26 @@ TEST_F(HeldFiles, AStateFileHeldForAMomentIsWaitedForAndOneHeldLongerFailsWithin
     const std::string counter = "[HISTORY]\r\nPICNUM=7\r\n";
     const struct { const char* what; std::wstring path; DWORD holdMs; Way way; int (*run)(); int result;
                    std::string (*seen)(); std::string expected; } rows[] = {
-        {"memo stored", kMemoFile, 300, Unshared, storeMemoText, 1, memoFile, "stored"},
-        {"memo stored, read-only", kMemoFile, 0, ReadOnly, storeMemoText, 0, memoFile, "old"},
-        {"memo loaded", kMemoFile, 300, Unshared, readMemo, 1, memoLoaded, "old"},
-        {"memo loaded beside another reader", kMemoFile, 5000, SharedWithReaders, readMemo, 1, memoLoaded, "old"},
-        {"memo loaded, a folder of that name", kMemoFile, 0, FolderInItsPlace, readMemo, 0, memoLoaded, ""},
-        {"settings saved", kIni, 300, Unshared, saveCounter, 1, iniStart, "[HISTORY]\r\nPICNUM=41\r\n[MODE]"},
-        {"settings saved", kIni, 5000, Unshared, saveCounter, 0, iniStart, counter},
-        {"settings loaded", kIni, 300, Unshared, loadCounter, 1, counterLoaded, "7"},
-        {"settings loaded, no file", kIni, 0, Missing, loadCounter, 1, counterLoaded, "0"},
-        {"access refused, no file", kIni, 0, Missing, refusedNotThere, 0, counterLoaded, "0"}};
+        {.what = "memo stored", .path = kMemoFile, .holdMs = 300, .way = Unshared, .run = storeMemoText, .result = 1,
+         .seen = memoFile, .expected = "stored"},
+        {.what = "memo stored, read-only", .path = kMemoFile, .holdMs = 0, .way = ReadOnly, .run = storeMemoText,
+         .result = 0, .seen = memoFile, .expected = "old"},
+        {.what = "memo loaded", .path = kMemoFile, .holdMs = 300, .way = Unshared, .run = readMemo, .result = 1,
+         .seen = memoLoaded, .expected = "old"},
+        {.what = "memo loaded beside another reader", .path = kMemoFile, .holdMs = 5000, .way = SharedWithReaders,
+         .run = readMemo, .result = 1, .seen = memoLoaded, .expected = "old"},
+        {.what = "memo loaded, a folder of that name", .path = kMemoFile, .holdMs = 0, .way = FolderInItsPlace,
+         .run = readMemo, .result = 0, .seen = memoLoaded, .expected = ""},
+        {.what = "settings saved", .path = kIni, .holdMs = 300, .way = Unshared, .run = saveCounter, .result = 1,
+         .seen = iniStart, .expected = "[HISTORY]\r\nPICNUM=41\r\n[MODE]"},
+        {.what = "settings saved", .path = kIni, .holdMs = 5000, .way = Unshared, .run = saveCounter, .result = 0,
+         .seen = iniStart, .expected = counter},
+        {.what = "settings loaded", .path = kIni, .holdMs = 300, .way = Unshared, .run = loadCounter, .result = 1,
+         .seen = counterLoaded, .expected = "7"},
+        {.what = "settings loaded, no file", .path = kIni, .holdMs = 0, .way = Missing, .run = loadCounter, .result = 1,
+         .seen = counterLoaded, .expected = "0"},
+        {.what = "access refused, no file", .path = kIni, .holdMs = 0, .way = Missing, .run = refusedNotThere,
+         .result = 0, .seen = counterLoaded, .expected = "0"}};
     auto writeAll = [&] { return writeFile(kMemoFile, "old") && writeFile(kIni, counter); };
     ASSERT_TRUE(writeAll());
     const Names folder = namesIn(fs::path(besideExe(L"")));

@@ -45,30 +45,43 @@ TEST_F(StateFiles, SettingsFileHoldsEveryKeyInFullAndLoadsItAsWritten) {
 
 // UTF-16 without a terminator, up to 998 bytes after Notepad's byte-order mark if any, stored without it.
 // A file not read (held, too large, half a character) is kept unless a folder is chosen or reset to in
-// the run; the capture's fallback is no choice. A row without a file is held as the row before left it.
+// the run; the capture's fallback is no choice.
 TEST_F(StateFiles, SaveFolderFileLoadsUpToItsLimitAndIsStoredAsUtf16OrKeptWhenNotRead) {
     const std::string mark = "\xFF\xFE", a495 = utf16le(std::wstring(495, L'a')), a499 = utf16le(std::wstring(499, L'a')),
-                      later = utf16le(L"D:\\later"), x = utf16le(L"D:\\x"), odd = a499 + "b", even = odd + '\0';
+                      later = utf16le(L"D:\\later"), x = utf16le(L"D:\\x"), odd = a499 + "b", even = odd + '\0',
+                      photos = "D\0:\0\\\0\x99\x51\x1f\x77\\\0"s;  // "D:\\写真\\"
     const std::wstring image = besideExe(L"image\\"), a495text(495, L'a'), a499text(499, L'a');
     using Change = void (*)();
     const Change setLater = [] { copyText(saveFolder, kPathCapacity, L"D:\\later"); };
-    const FileRead read = FileRead::Read, failed = FileRead::Failed, tooLarge = FileRead::TooLarge;
-    const struct { std::optional<std::string> file; FileRead loaded; std::wstring text; Change change; std::string after; }
-        rows[] = {{"", read, image, setLater, later}, {a495, read, a495text, setLater, later},
-                  {a495 + "b", failed, L"", setLater, a495 + "b"}, {a499, read, a499text, setLater, later},
-                  {odd, tooLarge, L"", setLater, odd}, {even, tooLarge, L"", setLater, even},
-                  {mark, read, image, setLater, later}, {mark + a499, read, a499text, setLater, later},
-                  {mark + odd, tooLarge, L"", setLater, mark + odd}, {mark + "D", failed, L"", setLater, mark + "D"},
-                  {"", read, image, [] { chooseSaveFolder(L"D:\\写真\\"); }, "D\0:\0\\\0\x99\x51\x1f\x77\\\0"s},
-                  {std::nullopt, FileRead::Unopened, L"", setLater, "D\0:\0\\\0\x99\x51\x1f\x77\\\0"s},
-                  {std::nullopt, FileRead::Unopened, L"", [] { chooseSaveFolder(L"D:\\x"); }, x},
-                  {std::nullopt, FileRead::Unopened, L"", [] { fallBackToDefaultSaveFolderUnchosen(); }, x},
-                  {std::nullopt, FileRead::Unopened, L"", [] { chooseDefaultSaveFolder(); }, utf16le(image)},
-                  {"", read, image, [] { chooseSaveFolder(L""); }, ""}};
+    const FileRead read = FileRead::Read, failed = FileRead::Failed, tooLarge = FileRead::TooLarge,
+                   unopened = FileRead::Unopened;
+    const struct { std::string file; bool held; FileRead loaded; std::wstring text; Change change; std::string after; }
+        rows[] = {
+            {.file = "", .held = false, .loaded = read, .text = image, .change = setLater, .after = later},
+            {.file = a495, .held = false, .loaded = read, .text = a495text, .change = setLater, .after = later},
+            {.file = a495 + "b", .held = false, .loaded = failed, .text = L"", .change = setLater, .after = a495 + "b"},
+            {.file = a499, .held = false, .loaded = read, .text = a499text, .change = setLater, .after = later},
+            {.file = odd, .held = false, .loaded = tooLarge, .text = L"", .change = setLater, .after = odd},
+            {.file = even, .held = false, .loaded = tooLarge, .text = L"", .change = setLater, .after = even},
+            {.file = mark, .held = false, .loaded = read, .text = image, .change = setLater, .after = later},
+            {.file = mark + a499, .held = false, .loaded = read, .text = a499text, .change = setLater, .after = later},
+            {.file = mark + odd, .held = false, .loaded = tooLarge, .text = L"", .change = setLater, .after = mark + odd},
+            {.file = mark + "D", .held = false, .loaded = failed, .text = L"", .change = setLater, .after = mark + "D"},
+            {.file = "", .held = false, .loaded = read, .text = image,
+             .change = [] { chooseSaveFolder(L"D:\\写真\\"); }, .after = photos},
+            {.file = photos, .held = true, .loaded = unopened, .text = L"", .change = setLater, .after = photos},
+            {.file = photos, .held = true, .loaded = unopened, .text = L"",
+             .change = [] { chooseSaveFolder(L"D:\\x"); }, .after = x},
+            {.file = x, .held = true, .loaded = unopened, .text = L"",
+             .change = [] { fallBackToDefaultSaveFolderUnchosen(); }, .after = x},
+            {.file = x, .held = true, .loaded = unopened, .text = L"",
+             .change = [] { chooseDefaultSaveFolder(); }, .after = utf16le(image)},
+            {.file = "", .held = false, .loaded = read, .text = image, .change = [] { chooseSaveFolder(L""); },
+             .after = ""}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
-        ASSERT_TRUE(!row.file || writeFile(kFolderFile, *row.file));
-        ScopedFile held = row.file ? ScopedFile() : hold(kFolderFile);
+        ASSERT_TRUE(writeFile(kFolderFile, row.file));
+        ScopedFile held = row.held ? hold(kFolderFile) : ScopedFile();
         saveFolder[0] = L'\0';
         Boxes boxes;
         EXPECT_EQ(row.loaded, loadSaveFolder());

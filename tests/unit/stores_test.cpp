@@ -167,3 +167,29 @@ TEST_F(Stores, ScratchCopiesOfTheSettingsFileGoOnceTheirRunIsGone) {
         }
     }
 }
+
+// A key that cannot be written midway leaves glimra.ini exactly as it was, and nothing beside it:
+// the keys go into a copy, and only a whole copy's bytes reach the file.
+TEST_F(Stores, ASettingsSaveThatFailsMidwayLeavesTheFileAsItWas) {
+    static int keysLeft;
+    const auto profileCall = writeProfileString;
+    writeProfileString = [](LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) -> BOOL {
+        if (keysLeft-- > 0) return WritePrivateProfileStringW(section, key, value, path);
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    };
+    const std::string before = "; mine\r\n[HISTORY]\r\nPICNUM=7\r\n";
+    ASSERT_TRUE(writeFile(kIni, before));
+    const Names beside = namesIn(fs::path(besideExe(L"")));
+    for (int written : {0, 1, 4, 16}) {
+        SCOPED_TRACE(testing::Message() << written << " keys written");
+        keysLeft = written;
+        Settings = settingsOf("JPEGPIC=1 sequenceCounter=9");
+        EXPECT_EQ(0, saveSettings());
+        EXPECT_EQ(before, readFile(kIni));
+        EXPECT_EQ(beside, namesIn(fs::path(besideExe(L""))));
+    }
+    writeProfileString = profileCall;
+    EXPECT_EQ(1, saveSettings());
+    EXPECT_EQ("; mine\r\n[HISTORY]\r\nPICNUM=9\r\n[MODE]", readFile(kIni).substr(0, 35));
+}

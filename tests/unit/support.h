@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 
 #include "../shared.h"
 #include "app.h"
@@ -17,13 +18,14 @@
 #include "process_state.h"
 #include "save_folder.h"
 #include "settings.h"
+#include "state_files.h"
 #include "system_calls.h"
 #include "text.h"
 
 inline const ScopedGdiplus gdiplusForTheProgram;  // started once, as the application does
 
 // While one lives, each message box shown on this thread is read, then answered OK; any other
-// dialog goes to onDialog, to be driven from there.
+// dialog goes to onDialog, to be driven from there. A question is answered questionAnswer.
 struct Boxes {
     struct Box { std::wstring caption, text; HWND owner; HICON icon; };
     Boxes() { current = this; }
@@ -50,7 +52,7 @@ struct Boxes {
         for (HWND icon = nullptr; !seen.back().icon && (icon = FindWindowExW(box, icon, L"Static", nullptr));) {
             seen.back().icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
         }
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(box, WM_COMMAND, GetDlgItem(box, IDYES) ? questionAnswer : IDOK, 0);
     }
     // These texts in this order, each captioned with the window title, with its icon and this owner.
     void expect(const std::vector<std::wstring>& texts, const std::vector<LPCWSTR>& icons, HWND owner) const {
@@ -65,6 +67,7 @@ struct Boxes {
     }
     std::vector<Box> seen;
     std::function<void(HWND)> onDialog;
+    int questionAnswer = IDYES;  // a Yes/No box's
     inline static Boxes* current = nullptr;
     const HHOOK hook = SetWindowsHookExW(WH_CBT, onActivate, nullptr, GetCurrentThreadId());
 };
@@ -73,7 +76,7 @@ struct Boxes {
 inline const std::wstring kIni = besideExe(L"glimra.ini"), kFolderFile = besideExe(L"dirInfo.dat"),
                           kMemoFile = besideExe(L"memo.txt");
 
-// The settings record's fields by name, in key order.
+// The settings record's fields by name, in key order (namedFields' order).
 #define FIELD(name) {#name, &SettingsRecord::name}
 inline const std::pair<const char*, int SettingsRecord::*> kSettingsFields[] = {
     FIELD(PICNUM), FIELD(TRIMING), FIELD(ALTER), FIELD(NONESCS), FIELD(JPEGPIC), FIELD(PNGPIC), FIELD(CONSTANT),
@@ -85,16 +88,27 @@ inline const std::pair<const char*, int SettingsRecord::*> kSettingsFields[] = {
 inline std::string namedFields(const SettingsRecord& record) {
     std::string named;
     for (const auto& [name, field] : kSettingsFields)
-        if (record.*field) named += (named.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(record.*field);
+        if (record.*field) named.append(named.empty() ? "" : " ").append(name).append("=").append(std::to_string(record.*field));
     return named;
 }
-// The record so named, every other field 0; only namedFields' form, so a misspelt name fails.
+// The record so named, as "sequenceCounter=41 CONSTANT=1", in any order, 0 allowed; every other field 0.
+// A name that is no field, a name given twice or a value that is no number fails.
 inline SettingsRecord settingsOf(const std::string& named) {
     SettingsRecord record{};
-    for (const auto& [name, field] : kSettingsFields)
-        if (const size_t at = (" " + named).find(" " + std::string(name) + "="); at != std::string::npos)
-            record.*field = std::atoi(named.c_str() + at + std::strlen(name) + 1);
-    EXPECT_EQ(named, namedFields(record));
+    std::vector<std::string> given;
+    for (size_t at = 0, end = 0; at < named.size(); at = end + 1) {
+        end = std::min(named.find(' ', at), named.size());
+        const std::string setting = named.substr(at, end - at), name = setting.substr(0, setting.find('='));
+        const auto field = std::find_if(std::begin(kSettingsFields), std::end(kSettingsFields),
+                                        [&](const auto& known) { return name == known.first; });
+        char* rest = nullptr;
+        const std::string value = setting.size() > name.size() ? setting.substr(name.size() + 1) : "";
+        const long number = std::strtol(value.c_str(), &rest, 10);
+        EXPECT_TRUE(field != std::end(kSettingsFields) && !value.empty() && *rest == '\0' &&
+                    std::count(given.begin(), given.end(), name) == 0) << "no setting: \"" << setting << "\"";
+        if (field != std::end(kSettingsFields)) record.*(field->second) = int(number);
+        given.push_back(name);
+    }
     return record;
 }
 
@@ -117,12 +131,29 @@ protected:
         loadMemo();
         TearDown();
     }
+    // Whatever the suite leaves beside the executable goes, read-only or a folder as it may be: the state
+    // files, their replacements and their near misses, so nothing a killed run left decides this one.
     void TearDown() override {
-        for (const std::wstring& path : {kIni, kFolderFile, kMemoFile}) DeleteFileW(path.c_str());
+        Names left;
+        for (const wchar_t* pattern : {L"glimra.ini*", L"dirInfo.dat*", L"memo.txt*", L"other.txt*"}) {
+            WIN32_FIND_DATAW found;
+            const ScopedSearch search(FindFirstFileW(besideExe(pattern).c_str(), &found));
+            for (BOOL more = search.valid(); more; more = FindNextFileW(search.get(), &found)) left.push_back(found.cFileName);
+        }
+        for (const std::wstring& name : left) removeTree(besideExe(name));
     }
 };
 
 constexpr wchar_t kFree[] = L"mode:free";
+
+// A path of exactly this many characters inside the folder, of components of at most 200 letters.
+inline std::wstring pathOfLength(std::wstring path, size_t length) {
+    while (path.size() < length) {
+        const size_t left = length - path.size() - 1;  // a last component needs a letter besides its separator
+        path += L"\\" + std::wstring(std::min<size_t>(left == 201 ? 199 : 200, left), L'a');
+    }
+    return path;
+}
 
 // The message of an image file that was not written.
 inline std::wstring failed(const std::wstring& path) { return L"\"" + path + L"\"の作成に失敗しました。"; }

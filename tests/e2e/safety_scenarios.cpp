@@ -138,8 +138,9 @@ TEST(Safety, HiddenStateFilesStayHiddenAndALinkNamedLikeALeftoverKeepsItsTarget)
 TEST(Safety, AProgramDeepInFoldersStoresAllThreeStateFiles) {
     const Scratch scratch;
     std::wstring folder = scratch.path;
+    // Names of 100 until the last, which takes the rest: none is ever empty, whatever the scratch's length.
     for (size_t left; (left = 250 - folder.size() - std::wcslen(L"\\Glimra3.exe")) > 0;) {
-        folder += L"\\" + std::wstring(std::min<size_t>(left - 1, 100), L'g');
+        folder += L"\\" + std::wstring(left - 1 > 200 ? 100 : left - 1, L'g');
         ASSERT_TRUE(fs::create_directory(folder));
     }
     fs::copy_file(glimraExe, folder + L"\\Glimra3.exe");

@@ -77,8 +77,8 @@ NameEntry entryOf(HANDLE file, const wchar_t* path) {
     if (!GetFileInformationByHandle(file, &information)) {
         return {NameHolds::SomethingElse};
     }
-    const bool plain = (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-                       standsAtItsOwnName(file, path);
+    constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    const bool plain = (information.dwFileAttributes & kNotPlain) == 0 && standsAtItsOwnName(file, path);
     return {plain ? NameHolds::PlainFile : NameHolds::SomethingElse, information.dwFileAttributes,
             information.nNumberOfLinks};
 }
@@ -97,8 +97,8 @@ NameEntry entryAt(const wchar_t* path) {
 // cannot be opened at all. It goes through the handle that was checked, so only what was proven
 // plain goes.
 bool deleteUnlessLink(const wchar_t* path) {
-    const ScopedFile file(
-        CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const ScopedFile file(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         return false;
     }

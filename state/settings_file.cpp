@@ -47,8 +47,8 @@ const StoredKey kStoredKeys[] = {GLIMRA_SETTINGS(STORED_KEY, STORED_BOXED_KEY)};
 // another program holds for a moment is waited for first, so its values are not taken for absent.
 bool readableOrAbsent(const wchar_t* path) {
     return retryWhileHeld(path, [&] {
-        const ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        const ScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file.valid() || fileNotThere(GetLastError());
     });
 }

@@ -41,20 +41,32 @@ TEST_F(Stores, AReplacementKeepsHiddenAndSystemAndANameWithoutRoomForOneIsWritte
     enum Stands { Plain, Missing, LinkToAFile, HardLink };
     enum Written { Replaced, InPlace, Untouched };
     // Each row's attributes are what the file has before and, where it is written, after.
+    // length: of the target's whole path; 0 for memo.txt beside the test program.
     const struct Row { const char* what; size_t length; Stands stands; DWORD attributes; Written written; } rows[] = {
-        // length 0: memo.txt beside the test program; otherwise the target's whole path
-        {"plain", 0, Plain, FILE_ATTRIBUTE_NORMAL, Replaced},
-        {"hidden", 0, Plain, FILE_ATTRIBUTE_HIDDEN, Replaced},
-        {"hidden and system", 0, Plain, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, Replaced},
-        {"read-only", 0, Plain, FILE_ATTRIBUTE_READONLY, Untouched},
-        {"room for the replacement's name", MAX_PATH - 14, Plain, FILE_ATTRIBUTE_SYSTEM, Replaced},
-        {"no room, hidden", MAX_PATH - 13, Plain, FILE_ATTRIBUTE_HIDDEN, InPlace},
-        {"no room, the longest", MAX_PATH - 1, Plain, FILE_ATTRIBUTE_NORMAL, InPlace},
-        {"no room, read-only", MAX_PATH - 1, Plain, FILE_ATTRIBUTE_READONLY, Untouched},
-        {"no room, no file", MAX_PATH - 1, Missing, 0, Untouched},
-        {"no room, a hard link", MAX_PATH - 1, HardLink, FILE_ATTRIBUTE_NORMAL, Untouched},
-        {"no room, a link", MAX_PATH - 1, LinkToAFile, FILE_ATTRIBUTE_NORMAL, Untouched},
-        {"a path past MAX_PATH", MAX_PATH + 40, Plain, FILE_ATTRIBUTE_HIDDEN, Replaced},
+        {.what = "plain", .length = 0, .stands = Plain, .attributes = FILE_ATTRIBUTE_NORMAL,
+         .written = Replaced},
+        {.what = "hidden", .length = 0, .stands = Plain, .attributes = FILE_ATTRIBUTE_HIDDEN,
+         .written = Replaced},
+        {.what = "hidden and system", .length = 0, .stands = Plain, .attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         .written = Replaced},
+        {.what = "read-only", .length = 0, .stands = Plain, .attributes = FILE_ATTRIBUTE_READONLY,
+         .written = Untouched},
+        {.what = "room for the replacement's name", .length = MAX_PATH - 14, .stands = Plain, .attributes = FILE_ATTRIBUTE_SYSTEM,
+         .written = Replaced},
+        {.what = "no room, hidden", .length = MAX_PATH - 13, .stands = Plain, .attributes = FILE_ATTRIBUTE_HIDDEN,
+         .written = InPlace},
+        {.what = "no room, the longest", .length = MAX_PATH - 1, .stands = Plain, .attributes = FILE_ATTRIBUTE_NORMAL,
+         .written = InPlace},
+        {.what = "no room, read-only", .length = MAX_PATH - 1, .stands = Plain, .attributes = FILE_ATTRIBUTE_READONLY,
+         .written = Untouched},
+        {.what = "no room, no file", .length = MAX_PATH - 1, .stands = Missing, .attributes = 0,
+         .written = Untouched},
+        {.what = "no room, a hard link", .length = MAX_PATH - 1, .stands = HardLink, .attributes = FILE_ATTRIBUTE_NORMAL,
+         .written = Untouched},
+        {.what = "no room, a link", .length = MAX_PATH - 1, .stands = LinkToAFile, .attributes = FILE_ATTRIBUTE_NORMAL,
+         .written = Untouched},
+        {.what = "a path past MAX_PATH", .length = MAX_PATH + 40, .stands = Plain, .attributes = FILE_ATTRIBUTE_HIDDEN,
+         .written = Replaced},
     };
     const std::string bytes = "new bytes";
     for (const Row& row : rows) {
@@ -141,12 +153,12 @@ TEST_F(Stores, ScratchCopiesOfTheSettingsFileGoOnceTheirRunIsGone) {
     };
     const std::wstring gone = L"glimra.ini." + hex(ended) + L".", running = L"glimra.ini." + hex(GetCurrentProcessId()) + L".";
     const struct { std::wstring name; bool link; bool kept; } rows[] = {
-        {gone + L"00000001.tmp", false, false},
-        {gone + L"0000000A.tmp", true, true},
-        {running + L"00000001.tmp", false, true},
-        {gone + L"00000001.tmp.bak", false, true},
-        {gone + L"0000001.tmp", false, true},
-        {L"memo.txt." + hex(ended) + L".00000001.tmp", false, true},
+        {.name = gone + L"00000001.tmp", .link = false, .kept = false},
+        {.name = gone + L"0000000A.tmp", .link = true, .kept = true},
+        {.name = running + L"00000001.tmp", .link = false, .kept = true},
+        {.name = gone + L"00000001.tmp.bak", .link = false, .kept = true},
+        {.name = gone + L"0000001.tmp", .link = false, .kept = true},
+        {.name = L"memo.txt." + hex(ended) + L".00000001.tmp", .link = false, .kept = true},
     };
     for (const auto& row : rows) {
         if (row.link && !underWine()) continue;

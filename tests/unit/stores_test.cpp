@@ -180,16 +180,23 @@ TEST_F(Stores, ScratchCopiesOfTheSettingsFileGoOnceTheirRunIsGone) {
     }
 }
 
+namespace {
+
+// The profile call, failing once keysLeft keys are written.
+int keysLeft;
+BOOL WINAPI failingMidway(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) {
+    if (keysLeft-- > 0) return WritePrivateProfileStringW(section, key, value, path);
+    SetLastError(ERROR_WRITE_FAULT);
+    return FALSE;
+}
+
+}  // namespace
+
 // A key that cannot be written midway leaves glimra.ini exactly as it was, and nothing beside it:
 // the keys go into a copy, and only a whole copy's bytes reach the file.
 TEST_F(Stores, ASettingsSaveThatFailsMidwayLeavesTheFileAsItWas) {
-    static int keysLeft;
     const auto profileCall = writeProfileString;
-    writeProfileString = [](LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path) -> BOOL {
-        if (keysLeft-- > 0) return WritePrivateProfileStringW(section, key, value, path);
-        SetLastError(ERROR_WRITE_FAULT);
-        return FALSE;
-    };
+    writeProfileString = failingMidway;
     const std::string before = "; mine\r\n[HISTORY]\r\nPICNUM=7\r\n";
     ASSERT_TRUE(writeFile(kIni, before));
     const Names beside = namesIn(fs::path(besideExe(L"")));

@@ -10,7 +10,6 @@
 
 #include "image_writers.h"
 #include "new_file.h"
-#include "plain_files.h"
 #include "process_state.h"
 #include "save_folder.h"
 #include "scoped.h"
@@ -391,23 +390,11 @@ bool isImageTemporaryName(const wchar_t* name) {
 }  // namespace
 
 // A save folder may be shared by copies started from different folders: a temporary another copy
-// is writing is held open without sharing, and deleteUnlessLink leaves it alone.
+// is writing is held open without sharing, and is left alone.
 void removeImageTemporariesIn(const wchar_t* folder) {
-    wchar_t pattern[kPathCapacity] = {};
-    if (!folder || folder[0] == L'\0' || !joinImagePath(pattern, kPathCapacity, folder, L"\\*", kTemporaryEnd)) {
-        return;
-    }
-    WIN32_FIND_DATAW found = {};
-    const ScopedFind find(
-        FindFirstFileExW(pattern, FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
-    for (BOOL more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
-        wchar_t name[kPathCapacity] = {L'\\'};
-        wchar_t path[kNewFilePathCapacity] = {};
-        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-            isImageTemporaryName(found.cFileName) && appendText(name, kPathCapacity, found.cFileName) &&
-            joinImagePath(path, kNewFilePathCapacity, folder, name, L"")) {
-            deleteUnlessLink(path);
-        }
+    wchar_t withSeparator[kPathCapacity] = {};
+    if (folder && folder[0] != L'\0' && joinImagePath(withSeparator, kPathCapacity, folder, L"\\", L"")) {
+        removeFilesIn(withSeparator, L"*.tmp", isImageTemporaryName);
     }
 }
 

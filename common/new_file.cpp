@@ -2,6 +2,7 @@
 #include "new_file.h"
 
 #include <cwchar>
+#include <functional>
 
 #include "held_files.h"
 #include "plain_files.h"
@@ -57,9 +58,9 @@ bool processRunning(DWORD id) {
     return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-// Every plain file in folder (ending in a backslash) whose name matches pattern and is one of ours.
-template <typename IsOurs>
-void removeFilesIn(const wchar_t* folder, const wchar_t* pattern, IsOurs isOurs) {
+}  // namespace
+
+void removeFilesIn(const wchar_t* folder, const wchar_t* pattern, const std::function<bool(const wchar_t*)>& isOurs) {
     wchar_t search[kNewFilePathCapacity] = {};
     if (!copyText(search, kNewFilePathCapacity, folder) || !appendText(search, kNewFilePathCapacity, pattern)) {
         return;
@@ -76,6 +77,8 @@ void removeFilesIn(const wchar_t* folder, const wchar_t* pattern, IsOurs isOurs)
         }
     }
 }
+
+namespace {
 
 bool temporaryFolder(wchar_t* folder) {
     const DWORD length = GetTempPathW(kPathCapacity, folder);
@@ -126,6 +129,31 @@ NewFile NewFile::create(const wchar_t* path) {
 // never written over. Numbers start from the clock and the process, so two runs seldom try the
 // same names. A name of MAX_PATH or more is refused by every call on a Windows without long paths,
 // and by the profile calls under Wine: a replacement is not made at one for a target that has none.
+// Numbers start from the clock and the process, so two runs seldom try the same names; a name that
+// is taken, by a file or a folder, is never written over.
+ScopedFile createBeside(const wchar_t* path, DWORD access, wchar_t* made) {
+    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int tries = 0; tries < kReplacementNameTries; ++tries) {
+        if (!formatText(made, kNewFilePathCapacity, kReplacementFormat, path, static_cast<unsigned>(nextNumber++))) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            break;
+        }
+        ScopedFile file(CreateFileW(made, access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // A name that is free but cannot be made (a full or read-only folder) is no better than the next.
+        const DWORD error = GetLastError();
+        if (file || GetFileAttributesW(made) == INVALID_FILE_ATTRIBUTES) {
+            SetLastError(error);
+            if (!file) {
+                made[0] = L'\0';
+            }
+            return file;
+        }
+    }
+    made[0] = L'\0';
+    SetLastError(ERROR_FILE_EXISTS);
+    return ScopedFile();
+}
+
 NewFile NewFile::scratch(const wchar_t* name) {
     static DWORD count = 0;
     NewFile made;
@@ -146,7 +174,6 @@ NewFile NewFile::scratch(const wchar_t* name) {
 }
 
 NewFile NewFile::replacing(const wchar_t* path) {
-    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
     NewFile made;
     const NameEntry target = entryAt(path);
     if (target.holds == NameHolds::PlainFile && (target.attributes & FILE_ATTRIBUTE_READONLY)) {
@@ -160,19 +187,8 @@ NewFile NewFile::replacing(const wchar_t* path) {
         made.writeInPlaceInstead_ = made.target_[0] != L'\0';
         return made;
     }
-    for (int tries = 0; tries < kReplacementNameTries; ++tries) {
-        const unsigned number = nextNumber++;
-        if (!formatText(made.made_, kNewFilePathCapacity, kReplacementFormat, path, number)) {
-            made.error_ = ERROR_FILENAME_EXCED_RANGE;
-            break;
-        }
-        made.file_ = createAt(made.made_);
-        made.error_ = made.file_ ? 0 : GetLastError();
-        // A name that is free but cannot be made (a full or read-only folder) is no better than the next.
-        if (made.file_ || GetFileAttributesW(made.made_) == INVALID_FILE_ATTRIBUTES) {
-            break;
-        }
-    }
+    made.file_ = createBeside(path, GENERIC_WRITE, made.made_);
+    made.error_ = made.file_ ? 0 : GetLastError();
     if (!made.file_) {
         made.made_[0] = L'\0';
         made.writeInPlaceInstead_ = made.error_ == ERROR_ACCESS_DENIED;
@@ -250,7 +266,7 @@ bool NewFile::moveOverTarget() {
 void NewFile::discard() {
     file_.reset();
     if (made_[0] != L'\0') {
-        retryWhileHeld(made_, [&] { return DeleteFileW(made_) != FALSE; });
+        retryWhileHeld(made_, [&] { return deleteUnlessLink(made_); });
         made_[0] = L'\0';
     }
 }

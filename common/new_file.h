@@ -7,12 +7,18 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "scoped.h"
 #include "sizes.h"
 
 // ".", eight hexadecimal digits and ".tmp" after the name of the file a replacement is for.
 constexpr int kReplacementSuffixLength = 13;
 constexpr int kNewFilePathCapacity = kPathCapacity + kReplacementSuffixLength;
+
+// A file made new, without sharing, at "<path>.XXXXXXXX.tmp": a name nothing there has yet, written
+// into made (kNewFilePathCapacity). Invalid, made empty and the last error set when none could be.
+ScopedFile createBeside(const wchar_t* path, DWORD access, wchar_t* made);
 
 // Owns a file it made until commit(); one not committed is deleted when its owner goes, so no cut
 // file is ever left to pass for a whole one.
@@ -70,6 +76,9 @@ private:
 // move: exactly path's name, a dot, eight hexadecimal digits and ".tmp", each a plain file. Folders,
 // links of such a name (and their targets) and every other name are left alone.
 void removeLeftoverReplacementsOf(const wchar_t* path);
+// Deletes every plain file in folder (ending in a backslash) that FindFirstFile's pattern finds and
+// isOurs takes for one of the program's own; never a folder, a link, or a file another program has open.
+void removeFilesIn(const wchar_t* folder, const wchar_t* pattern, const std::function<bool(const wchar_t*)>& isOurs);
 // Deletes the scratch copies of the file named name that runs no longer running left in the
 // temporary folder; a running copy's are kept.
 void removeLeftoverScratchesOf(const wchar_t* name);

@@ -10,9 +10,6 @@
 
 namespace {
 
-const wchar_t kTemporaryFormat[] = L"%ls.%08X.tmp";
-constexpr int kTemporaryNameTries = 100;
-
 // The rename's record holds the new name inline: room for the longest temporary name.
 constexpr size_t kRenameRecordBytes = sizeof(FILE_RENAME_INFO) + kNewFilePathCapacity * sizeof(wchar_t);
 
@@ -49,26 +46,10 @@ bool nameIsFree(const wchar_t* path) {
 
 }  // namespace
 
-// Numbers start from the clock and the process, so two copies seldom try the same names; a name
-// that is taken, by a file or a folder, is never written over.
+// Held with DELETE from the start, so it can be renamed and deleted through its own handle.
 StagedFile StagedFile::beside(const wchar_t* path) {
-    static DWORD nextNumber = GetTickCount() ^ (GetCurrentProcessId() << 16);
     StagedFile made;
-    for (int tries = 0; tries < kTemporaryNameTries; ++tries) {
-        if (!formatText(made.temporary_, kNewFilePathCapacity, kTemporaryFormat, path, nextNumber++)) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-            break;
-        }
-        made.file_.reset(CreateFileW(made.temporary_, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        // A name that is free but cannot be made (a full or read-only folder) is no better than the next.
-        if (made.file_ || GetFileAttributesW(made.temporary_) == INVALID_FILE_ATTRIBUTES) {
-            break;
-        }
-    }
-    if (!made.file_) {
-        made.temporary_[0] = L'\0';
-    }
+    made.file_ = createBeside(path, GENERIC_WRITE | DELETE, made.temporary_);
     return made;
 }
 
